@@ -1,0 +1,135 @@
+# Build settings and helper functions shared by every subsystem.
+#
+#   ZRB_WINDOWS  true in the Windows (MinGW) build
+#   ZRB_HOST     true in the native host build
+#
+#   zrb_host_test(NAME SOURCES ... LIBS ...)     GoogleTest program, host build
+#   zrb_windows_test(NAME SOURCES ... LIBS ... [WINDOWS] [WIN98])
+#                                                GoogleTest program run under Wine
+#   zrb_windows_script_test(NAME COMMAND ...)    shell-level check in the Windows build
+#   zrb_fuzz_target(NAME SOURCES ... LIBS ... CORPUS dir)
+#   zrb_deliverable(target)                      gather a binary in <build>/bin
+include_guard(GLOBAL)
+
+if(WIN32)
+  set(ZRB_WINDOWS TRUE)
+  set(ZRB_HOST FALSE)
+else()
+  set(ZRB_WINDOWS FALSE)
+  set(ZRB_HOST TRUE)
+endif()
+
+set(ZRB_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${ZRB_BIN_DIR})
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${ZRB_BIN_DIR})
+
+if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
+  set(CMAKE_BUILD_TYPE RelWithDebInfo)
+endif()
+
+add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+
+if(ZRB_WINDOWS)
+  # Windows 2000 and later API level, ANSI entry points by default (the
+  # exports and the stored files are byte-oriented); the GUI opts into the
+  # wide API explicitly.
+  add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 WIN32_LEAN_AND_MEAN NOMINMAX)
+  # No MinGW runtime DLLs beside the deliverables.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c65001")
+  # GoogleTest from the distribution's sources, built for Windows.
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  set(ZRB_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+else()
+  option(ZRB_SANITIZE "Build the host tree with ASan and UBSan" ON)
+  if(ZRB_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+  find_package(GTest REQUIRED)
+endif()
+
+# The Wine environment every Windows test needs: a private prefix initialised
+# once and an Xvfb display for anything that creates a window. Both are ctest
+# fixtures, so `ctest -R one_test` sets them up too.
+if(ZRB_WINDOWS)
+  add_test(NAME wine_env_setup COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-env start ${CMAKE_BINARY_DIR})
+  add_test(NAME wine_env_cleanup COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-env stop ${CMAKE_BINARY_DIR})
+  set_tests_properties(wine_env_setup PROPERTIES FIXTURES_SETUP wine_env)
+  set_tests_properties(wine_env_cleanup PROPERTIES FIXTURES_CLEANUP wine_env)
+endif()
+
+function(zrb_host_test name)
+  if(NOT ZRB_HOST)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} zrb_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1")
+endfunction()
+
+# A GoogleTest program run under Wine. WIN98 makes Wine report Windows 98 to
+# this program (per-application version), which selects the in-process binding.
+function(zrb_windows_test name)
+  if(NOT ZRB_WINDOWS)
+    return()
+  endif()
+  cmake_parse_arguments(T "WIN98" "" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} zrb_testsupport gtest gmock gtest_main)
+  # Tests live in <build>/tests, not beside the deliverables in <build>/bin, so
+  # that a test decides which modules a library finds (SetDllDirectory to bin,
+  # or to a folder of fakes) and no test DLL is mistaken for a deliverable.
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  if(T_DEPENDS)
+    add_dependencies(${name} ${T_DEPENDS})
+  endif()
+  add_test(NAME ${name} COMMAND ${name})
+  set(env "ZRB_TEST_WIN98=$<IF:$<BOOL:${T_WIN98}>,1,0>")
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_env ENVIRONMENT "${env}")
+endfunction()
+
+# A check that runs on the Linux side of the Windows build (objdump and the like).
+function(zrb_windows_script_test name)
+  if(NOT ZRB_WINDOWS)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "COMMAND" ${ARGN})
+  add_test(NAME ${name} COMMAND ${T_COMMAND})
+endfunction()
+
+# Fuzz targets: with clang and ZRB_FUZZ=ON they are libFuzzer programs
+# (scripts/fuzz runs them); in the ordinary host build the same entry point is
+# linked with a replay driver and run over the seed corpus as a test, so the
+# corpus keeps guarding against regressions.
+option(ZRB_FUZZ "Build libFuzzer targets (needs clang)" OFF)
+function(zrb_fuzz_target name)
+  if(NOT ZRB_HOST)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  if(ZRB_FUZZ)
+    add_executable(${name} ${T_SOURCES})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name} PRIVATE ${T_LIBS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+  else()
+    add_executable(${name}_replay ${T_SOURCES} ${CMAKE_SOURCE_DIR}/testsupport/fuzz_replay_main.cpp)
+    target_link_libraries(${name}_replay PRIVATE ${T_LIBS})
+    set_target_properties(${name}_replay PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    add_test(NAME ${name}_replay COMMAND ${name}_replay ${T_CORPUS})
+  endif()
+endfunction()
+
+# Windows deliverables: version resource defaults and output in <build>/bin.
+function(zrb_deliverable target)
+  set_target_properties(${target} PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${ZRB_BIN_DIR}
+                        LIBRARY_OUTPUT_DIRECTORY ${ZRB_BIN_DIR})
+endfunction()
