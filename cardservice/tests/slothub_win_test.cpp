@@ -194,3 +194,22 @@ TEST(SlothubUnderWine, CarriesTheVersionMessageInEnglishAndJapanese) {
             L"\x304C\x5FC5\x8981\x3067\x3059\x3002\r\n\r\n\x30A2\x30D7\x30EA\x30B1\x30FC\x30B7\x30E7\x30F3"
             L"\x3092\x518D\x30A4\x30F3\x30B9\x30C8\x30FC\x30EB\x3057\x3066\x304F\x3060\x3055\x3044\x3002");
 }
+
+TEST(SlothubUnderWine, DoesNotLoadWithoutItsVersionOrItsMessage) {
+  const std::string tests = zrb::test::executableDirectory();
+  EXPECT_EQ(LoadLibraryA((tests + "\\slothub_no_version.dll").c_str()), nullptr);
+  EXPECT_EQ(LoadLibraryA((tests + "\\slothub_no_message.dll").c_str()), nullptr);
+}
+
+TEST(SlothubUnderWine, UnloadingTheManagerUnloadsItsModules) {
+  {
+    Manager m("single");
+    ASSERT_TRUE(m.loaded());
+    EXPECT_EQ(m.veskcm(FN_OPEN, 0, 0, 0, 0, nullptr), CS_OK);
+    EXPECT_NE(GetModuleHandleA("VESKCI2XS.DLL"), nullptr);
+    EXPECT_EQ(m.veskcm(FN_CLOSE, 0, 0, 0, 0, nullptr), CS_OK);
+    EXPECT_EQ(GetModuleHandleA("VESKCI2XS.DLL"), nullptr);
+    EXPECT_EQ(m.veskcm(FN_OPEN, 0, 0, 0, 0, nullptr), CS_OK);  // loads again
+  }
+  EXPECT_EQ(GetModuleHandleA("VESKCI2XS.DLL"), nullptr);  // freed with the manager
+}
