@@ -1,0 +1,65 @@
+// Plain binary images: a byte's address is its position in the file.
+#include <cstring>
+
+#include "format_ops.h"
+#include "stream_io.h"
+
+namespace hexo {
+
+namespace {
+
+void initReader(HexoHandle& handle, FileType) { handle.state.binaryRead.nextAddress = 0; }
+
+int32_t getBinary(HexoHandle* handle, uint32_t* address) {
+  if (handle->eof != 0 || handle->error != 0) return -1;
+  const int c = readChar(handle->file);
+  if (c == EOF) {
+    if (std::ferror(handle->file)) return fail(*handle, ERR_READ);
+    handle->eof = EOF_REACHED;
+    return -1;
+  }
+  *address = handle->state.binaryRead.nextAddress++;
+  return c;
+}
+
+void initWriter(HexoHandle& handle, FileType) {
+  handle.state.binaryWrite.firstByte = 1;
+  handle.state.binaryWrite.nextAddress = 0;
+}
+
+// Gaps between addresses are filled with 0xFF, the erased state of the
+// memories the images come from.
+bool fillGap(FILE* stream, uint32_t count) {
+  char block[4096];
+  std::memset(block, 0xFF, sizeof block);
+  while (count > 0) {
+    const uint32_t chunk = count < sizeof block ? count : static_cast<uint32_t>(sizeof block);
+    if (!writeAll(block, chunk, stream)) return false;
+    count -= chunk;
+  }
+  return true;
+}
+
+// Deliberately does not look at the error field first: one refused address
+// does not stop later, higher addresses from being written.
+int32_t putBinary(HexoHandle* handle, uint32_t address, int32_t byte) {
+  HexoBinaryWriteState& state = handle->state.binaryWrite;
+  if (state.firstByte != 0) {
+    state.firstByte = 0;
+    state.nextAddress = address;
+  } else if (address < state.nextAddress) {
+    return fail(*handle, ERR_ADDRESS_OVERLAP);
+  }
+  bool written = address == state.nextAddress || fillGap(handle->file, address - state.nextAddress);
+  written = written && writeChar(static_cast<unsigned char>(byte), handle->file) != EOF;
+  state.nextAddress = address + 1;
+  if (!written) return fail(*handle, ERR_WRITE);
+  return byte;
+}
+
+}  // namespace
+
+const FormatOps kBinaryReader = {initReader, getBinary, failAccessModePut, closeNothing, streamPosition};
+const FormatOps kBinaryWriter = {initWriter, failAccessModeGet, putBinary, closeNothing, streamPosition};
+
+}  // namespace hexo

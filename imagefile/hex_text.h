@@ -1,0 +1,32 @@
+// Hexadecimal digits of the text formats: upper case only, both ways.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace hexo {
+
+constexpr char kUpperDigits[] = "0123456789ABCDEF";
+
+// Appends the low `digits` hexadecimal digits of value, high digit first.
+inline char* appendHex(char* out, uint32_t value, int digits) {
+  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) *out++ = kUpperDigits[(value >> shift) & 0xF];
+  return out;
+}
+
+inline char* appendByte(char* out, uint8_t value) {
+  out[0] = kUpperDigits[value >> 4];
+  out[1] = kUpperDigits[value & 0xF];
+  return out + 2;
+}
+
+// Value of an upper-case hexadecimal digit, or -1 for any other character.
+int digitValue(char c);
+
+// Converts `pairs` digit pairs, the first at line[firstChar], into bytes stored
+// over the front of the same buffer (byte i at line[i]). Stops at the first
+// character that is not a digit, the line's terminating NUL included, so it
+// never reads past the line. Returns false there.
+bool decodePairsInPlace(char* line, size_t firstChar, size_t pairs);
+
+}  // namespace hexo

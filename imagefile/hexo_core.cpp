@@ -1,0 +1,171 @@
+#include "hexo_core.h"
+
+#include <cstring>
+
+#include "format_ops.h"
+
+#if defined(_WIN32)
+#include <share.h>
+#endif
+
+namespace hexo {
+
+namespace {
+
+struct ExtensionRow {
+  const char* extension;
+  FileType type;
+};
+
+// Compared in this order; the first match wins.
+const ExtensionRow kExtensions[] = {
+    {".HEX", TYPE_INTEL_HEX},
+    {".S19", TYPE_S19},
+    {".S28", TYPE_S28},
+    {".S37", TYPE_S37},
+};
+
+bool equalIgnoringCase(const char* a, const char* b) {
+  for (; *a && *b; ++a, ++b) {
+    const auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+    if (upper(*a) != upper(*b)) return false;
+  }
+  return *a == *b;
+}
+
+bool isValidType(int32_t type) { return type >= TYPE_BINARY && type <= TYPE_S37; }
+
+// Text types are opened in text mode so that written line ends are the
+// platform's (CR LF on Windows); readers drop CRs either way.
+const char* streamMode(FileType type, bool writing) {
+  if (type == TYPE_BINARY) return writing ? "wb" : "rb";
+  return writing ? "wt" : "rt";
+}
+
+FILE* openShared(const char* path, const char* mode) {
+#if defined(_WIN32)
+  return _fsopen(path, mode, _SH_DENYNO);
+#else
+  return std::fopen(path, mode);
+#endif
+}
+
+// Copies what fits of the path into the handle, always NUL-terminated.
+// Returns false when the path does not fit whole: such a path is refused
+// rather than truncated, since a shortened path would name another file.
+bool storePath(HexoHandle& handle, const char* path) {
+  if (path == nullptr) {
+    handle.path[0] = '\0';
+    return false;
+  }
+  const size_t length = std::strlen(path);
+  const size_t copied = length < kPathSize ? length : kPathSize - 1;
+  std::memcpy(handle.path, path, copied);
+  handle.path[copied] = '\0';
+  return length < kPathSize;
+}
+
+FileType resolveType(const char* path, int32_t type) {
+  return isValidType(type) ? static_cast<FileType>(type) : typeFromPath(path);
+}
+
+void finishOpen(HexoHandle& handle, FILE* stream, FileType type, bool writing) {
+  const FormatOps& ops = formatOps(type, writing);
+  handle.file = stream;
+  handle.type = type;
+  handle.error = ERR_NONE;
+  handle.mode = writing ? MODE_WRITE : MODE_READ;
+  ops.init(handle, type);
+  handle.lineOp = ops.line;
+  handle.closeOp = ops.close;
+  handle.getOp = ops.get;
+  handle.putOp = ops.put;
+}
+
+bool isOpen(const HexoHandle& handle) { return handle.getOp != nullptr && handle.file != nullptr; }
+
+}  // namespace
+
+FileType typeFromPath(const char* path) {
+  if (path == nullptr) return TYPE_BINARY;
+  const char* dot = std::strrchr(path, '.');
+  if (dot == nullptr) return TYPE_BINARY;
+  for (const ExtensionRow& row : kExtensions)
+    if (equalIgnoringCase(dot, row.extension)) return row.type;
+  return TYPE_BINARY;
+}
+
+int32_t open(HexoHandle& handle, const char* path, int32_t direction, int32_t type) {
+  const bool pathFits = storePath(handle, path);
+  handle.eof = 0;
+  handle.line = 0;
+  const bool writing = direction == MODE_WRITE;
+  const FileType chosen = resolveType(handle.path, type);
+  FILE* stream = pathFits ? openShared(handle.path, streamMode(chosen, writing)) : nullptr;
+  if (stream == nullptr) return fail(handle, ERR_OPEN);
+  finishOpen(handle, stream, chosen, writing);
+  return 0;
+}
+
+int32_t openStream(HexoHandle& handle, FILE* stream, const char* path, int32_t direction, int32_t type) {
+  storePath(handle, path);
+  handle.eof = 0;
+  handle.line = 0;
+  if (stream == nullptr) return fail(handle, ERR_OPEN);
+  finishOpen(handle, stream, resolveType(handle.path, type), direction == MODE_WRITE);
+  return 0;
+}
+
+// A closed handle has no operations; calls on it fail instead of jumping
+// through a null pointer.
+int32_t getByte(HexoHandle& handle, uint32_t* address) {
+  if (!isOpen(handle)) return -1;
+  uint32_t ignored;
+  return handle.getOp(&handle, address != nullptr ? address : &ignored);
+}
+
+int32_t putByte(HexoHandle& handle, uint32_t address, int32_t byte) {
+  if (!isOpen(handle)) return -1;
+  return handle.putOp(&handle, address, byte);
+}
+
+int32_t isEof(const HexoHandle& handle) { return handle.eof != 0 ? 1 : 0; }
+
+int32_t close(HexoHandle& handle) {
+  if (!isOpen(handle)) return -1;
+  const int32_t formatResult = handle.closeOp(&handle);
+  const int streamResult = std::fclose(handle.file);
+  handle.file = nullptr;
+  handle.lineOp = nullptr;
+  handle.closeOp = nullptr;
+  handle.getOp = nullptr;
+  handle.putOp = nullptr;
+  return (formatResult != 0 || streamResult != 0) ? -1 : 0;
+}
+
+int32_t error(const HexoHandle& handle) { return handle.error; }
+
+int32_t length(HexoHandle& handle) {
+  if (!isOpen(handle)) return -1;
+  const long remembered = std::ftell(handle.file);
+  long result = -1;
+  if (std::fseek(handle.file, 0, SEEK_END) == 0) result = std::ftell(handle.file);
+  std::fseek(handle.file, remembered, SEEK_SET);
+  return static_cast<int32_t>(result);
+}
+
+int32_t lineNumber(HexoHandle& handle) {
+  if (!isOpen(handle)) return -1;
+  return handle.lineOp(&handle);
+}
+
+const char* path(const HexoHandle& handle) { return handle.path; }
+
+int32_t position(HexoHandle& handle) {
+  if (!isOpen(handle)) return -1;
+  return static_cast<int32_t>(std::ftell(handle.file));
+}
+
+int32_t type(const HexoHandle& handle) { return handle.type; }
+
+}  // namespace hexo

@@ -1,0 +1,39 @@
+// The memory image file interface in portable form: everything hexo32 exports
+// except the error texts, which live in the DLL's resources. The DLL's exports
+// are thin wrappers over these functions; host tools and tests call them
+// directly.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "hexo_handle.h"
+
+namespace hexo {
+
+// The file type that a path's extension selects (the text from the path's last
+// "." on, compared without regard to case); TYPE_BINARY when none matches.
+FileType typeFromPath(const char* path);
+
+// Opens `path` for writing when direction is 'w', else for reading. A type
+// outside 0..4 is chosen by the path's extension. 0, or -1 with error 1.
+int32_t open(HexoHandle& handle, const char* path, int32_t direction, int32_t type);
+
+// As open, over a stream the caller already opened (the handle takes it over
+// and closes it in close()). Lets tests and the fuzzer read from memory.
+int32_t openStream(HexoHandle& handle, FILE* stream, const char* path, int32_t direction, int32_t type);
+
+int32_t getByte(HexoHandle& handle, uint32_t* address);
+int32_t putByte(HexoHandle& handle, uint32_t address, int32_t byte);
+int32_t isEof(const HexoHandle& handle);
+int32_t close(HexoHandle& handle);
+int32_t error(const HexoHandle& handle);
+int32_t length(HexoHandle& handle);
+int32_t lineNumber(HexoHandle& handle);
+const char* path(const HexoHandle& handle);
+int32_t position(HexoHandle& handle);
+int32_t type(const HexoHandle& handle);
+
+constexpr uint32_t kLibraryVersion = 0x01010000;
+
+}  // namespace hexo

@@ -1,0 +1,118 @@
+// Intel HEX reading: data records delivered byte by byte, addresses built from
+// the linear base (type 04), the segment base (type 02) and the record offset.
+#include <cstring>
+
+#include "format_ops.h"
+#include "hex_text.h"
+#include "record_line.h"
+
+namespace hexo {
+
+namespace {
+
+// Record bytes in the converted line buffer.
+constexpr size_t kCount = 0, kAddressHigh = 1, kAddressLow = 2, kType = 3, kData = 4;
+constexpr size_t kFrameBytes = 5;  // count, address high, address low, type, checksum
+
+uint8_t byteAt(const HexoHexReadState& state, size_t index) { return static_cast<uint8_t>(state.line[index]); }
+
+// The value of an extended address record. Its count is not checked: the
+// value is always the first two bytes behind the type.
+uint32_t extendedValue(const HexoHexReadState& state) {
+  return static_cast<uint32_t>(byteAt(state, kData)) << 8 | byteAt(state, kData + 1);
+}
+
+enum class Outcome { NextRecord, DataReady, EndOfFile, Failed };
+
+Outcome dataRecord(HexoHandle& handle) {
+  HexoHexReadState& state = handle.state.hexRead;
+  state.offset = static_cast<uint32_t>(byteAt(state, kAddressHigh)) << 8 | byteAt(state, kAddressLow);
+  return byteAt(state, kCount) > 0 ? Outcome::DataReady : Outcome::NextRecord;
+}
+
+Outcome endRecord(HexoHandle& handle) {
+  handle.eof = EOF_REACHED;
+  return Outcome::EndOfFile;
+}
+
+Outcome segmentRecord(HexoHandle& handle) {
+  handle.state.hexRead.segmentBase = extendedValue(handle.state.hexRead) << 4;
+  return Outcome::NextRecord;
+}
+
+Outcome linearRecord(HexoHandle& handle) {
+  handle.state.hexRead.linearBase = extendedValue(handle.state.hexRead) << 16;
+  return Outcome::NextRecord;
+}
+
+// Start addresses mean nothing to a memory image.
+Outcome passOver(HexoHandle&) { return Outcome::NextRecord; }
+
+using RecordAction = Outcome (*)(HexoHandle& handle);
+
+// Indexed by record type; any type beyond the table is not recognised.
+const RecordAction kRecordActions[] = {
+    dataRecord,     // 00 data
+    endRecord,      // 01 end of file
+    segmentRecord,  // 02 extended segment address
+    passOver,       // 03 start segment address
+    linearRecord,   // 04 extended linear address
+    passOver,       // 05 start linear address
+};
+
+Outcome decodeRecord(HexoHandle& handle) {
+  char* line = handle.state.hexRead.line;
+  if (!decodePairsInPlace(line, 1, 1)) return fail(handle, ERR_BAD_CHARACTER), Outcome::Failed;
+  const size_t bytes = static_cast<uint8_t>(line[kCount]) + kFrameBytes;
+  if (!decodePairsInPlace(line, 1, bytes)) return fail(handle, ERR_BAD_CHARACTER), Outcome::Failed;
+  uint8_t sum = 0;
+  for (size_t i = 0; i < bytes; ++i) sum = static_cast<uint8_t>(sum + static_cast<uint8_t>(line[i]));
+  if (sum != 0) return fail(handle, ERR_CHECKSUM), Outcome::Failed;
+  const uint8_t type = static_cast<uint8_t>(line[kType]);
+  if (type >= sizeof kRecordActions / sizeof kRecordActions[0]) {
+    return fail(handle, ERR_BAD_RECORD_TYPE), Outcome::Failed;
+  }
+  return kRecordActions[type](handle);
+}
+
+bool fetchDataRecord(HexoHandle& handle) {
+  while (handle.eof == 0 && handle.error == 0) {
+    if (!readRecordLine(handle, ':', handle.state.hexRead.line)) return false;
+    if (decodeRecord(handle) == Outcome::DataReady) return true;
+  }
+  return false;
+}
+
+// Within a record the delivered address grows by one per byte: an offset
+// running past 0xFFFF carries into the segment base, and a segment base beyond
+// 1 MiB into the linear base. The carry is taken only when the record goes on
+// past the boundary, not after a record that ends on it: the next record
+// brings its own offset, and in files of other tools a record ending at 0xFFFF
+// is followed by a new linear base that must not get the carry on top.
+void carryPastSixtyFourKiB(HexoHexReadState& state) {
+  state.offset = 0;
+  state.segmentBase += 0x10000;
+  if (state.segmentBase < 0x100000) return;
+  state.segmentBase -= 0x100000;
+  state.linearBase += 0x100000;
+}
+
+void initReader(HexoHandle& handle, FileType) { std::memset(&handle.state.hexRead, 0, sizeof handle.state.hexRead); }
+
+int32_t getHex(HexoHandle* handle, uint32_t* address) {
+  if (handle->eof != 0 || handle->error != 0) return -1;
+  HexoHexReadState& state = handle->state.hexRead;
+  if (state.dataIndex >= byteAt(state, kCount)) {
+    if (!fetchDataRecord(*handle)) return -1;
+    state.dataIndex = 0;
+  }
+  if (state.offset > 0xFFFF) carryPastSixtyFourKiB(state);
+  *address = state.linearBase + state.segmentBase + state.offset++;
+  return byteAt(state, kData + state.dataIndex++);
+}
+
+}  // namespace
+
+const FormatOps kIntelHexReader = {initReader, getHex, failAccessModePut, closeNothing, lineField};
+
+}  // namespace hexo
