@@ -1,0 +1,12 @@
+// The host build has no real transport: only the virtual reader-writers.
+#include "in_process_devices.h"
+#include "virtual/virtual_layer.h"
+
+namespace zrb2x {
+
+std::unique_ptr<DeviceLibrary> makePlatformDeviceLibrary() {
+  return std::make_unique<DeviceLibrary>(std::vector<std::unique_ptr<DeviceLayer>>{},
+                                         std::make_unique<virt::VirtualLayer>());
+}
+
+}  // namespace zrb2x

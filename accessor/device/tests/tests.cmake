@@ -1,0 +1,8 @@
+# Device library tests: the command layer against a recording fake transport
+# and against the virtual reader-writer, the transports' logic against fakes
+# of the operating system.
+set(device_test_dir ${CMAKE_CURRENT_SOURCE_DIR}/tests)
+zrb_host_test(device_tests
+  SOURCES
+    ${device_test_dir}/virtual_reader_test.cpp
+  LIBS zrb2x_device)
