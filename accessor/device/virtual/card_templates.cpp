@@ -186,6 +186,9 @@ std::string insertCard(const std::filesystem::path& folder, CardTemplate card, c
   if (options.cis)
     if (std::string e = readFile(*options.cis, cis); !e.empty()) return e;
   if (cis.size() * 2 > kAttributeSize) return "the CIS is larger than the attribute memory";
+  uint64_t cardSize = 0;
+  for (const auto& chip : layout.chips) cardSize += chip.size;
+  if (common.size() > cardSize) return "the image is larger than the card's common memory";
 
   return underLock(folder, [&](ReaderState& state) -> std::string {
     state.chips = layout.chips;
