@@ -1,0 +1,46 @@
+// The request table of the access service: for every request code the data
+// direction it needs, the least `length` it accepts, how many bytes of the data
+// block its operation touches, and whether it addresses a device.
+#pragma once
+
+#include <cstdint>
+
+#include "pipe_protocol.h"
+
+namespace zrb2x::service {
+
+enum class Operation {
+  Attach, Detach, CountDevices, QueryDriveLetter, QueryDiscoveryPosition, Load, Eject, Acquire, Release,
+  Rezero, WriteDeviceTable, ReadDeviceTable, Inquiry, GetStatus, ReadCommon, EraseMemory, WriteCommon,
+  ReadAttribute, ReadCapacity, WriteAttribute, ReadSectors, WriteSectors, DownloadFirmware, VendorCommand3D,
+  AtaWriteTaskFile, AtaReadTaskFile, AtaExecute, AtaWriteData, AtaReadData,
+};
+
+// How many bytes of the data block the operation reads or fills.
+enum class Footprint {
+  None,          // no data block
+  Fixed,         // `fixedBytes`
+  Length,        // `length` bytes
+  LengthSectors, // `length` sectors of 512 bytes
+};
+
+struct RequestRow {
+  uint32_t code;
+  Operation operation;
+  uint32_t direction;
+  uint32_t minLength;
+  Footprint footprint;
+  uint32_t fixedBytes;
+  bool addressesDevice;
+  uint32_t maxLength;  // the operation takes `length` in fewer bits (16-bit counts)
+};
+
+const RequestRow* findRequest(uint32_t code);
+
+// 0 when the request may be carried out, else the status to reply with
+// (unknown code, or the data block does not hold what the operation needs).
+// `row` receives the table row of a known code. The device index is checked
+// later, against the device table of the moment.
+uint32_t checkRequest(const pipe::ServiceRequest& request, const RequestRow** row);
+
+}  // namespace zrb2x::service

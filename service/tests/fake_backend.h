@@ -1,0 +1,133 @@
+// A device backend for the service's native tests: a few devices with a
+// memory each, every call recorded, results chosen by the test. Every data
+// operation touches exactly the bytes its arguments name, so ASan catches a
+// request that lets an operation run past its data block.
+#pragma once
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "service_backend.h"
+
+namespace zrb2x::service::test {
+
+class FakeBackend : public ServiceBackend {
+ public:
+  static constexpr uint32_t kMemorySize = 1 << 20;
+
+  uint32_t devices = 2;
+  uint32_t result = 0;                       // device result of every command
+  SystemCallResult systemCall{true, 0};     // outcome of the six system-level calls
+  uint32_t queryValue = 0x43;
+  uint32_t enumerations = 0;
+  std::vector<std::string> calls;           // "name device address count"
+  std::vector<uint8_t> memory = std::vector<uint8_t>(kMemorySize);
+
+  uint32_t enumerate() override { ++enumerations; return devices; }
+
+  SystemCallResult queryDriveLetter(uint32_t d, uint32_t* v) override { return query("drive", d, v); }
+  SystemCallResult queryDiscoveryPosition(uint32_t d, uint32_t* v) override { return query("position", d, v); }
+  SystemCallResult load(uint32_t d) override { return sys("load", d); }
+  SystemCallResult eject(uint32_t d) override { return sys("eject", d); }
+  SystemCallResult acquire(uint32_t d) override { return sys("acquire", d); }
+  SystemCallResult release(uint32_t d) override { return sys("release", d); }
+
+  uint32_t rezero(uint32_t d) override { return note("rezero", d); }
+  uint32_t writeDeviceTable(uint32_t d, const DeviceTable* t) override {
+    std::memcpy(&table, t, sizeof table);
+    return note("writeTable", d);
+  }
+  uint32_t readDeviceTable(uint32_t d, DeviceTable* t) override {
+    std::memcpy(t, &table, sizeof table);
+    return note("readTable", d);
+  }
+  uint32_t inquiry(uint32_t d, uint8_t* data) override {
+    std::memset(data, 'I', 36);
+    return note("inquiry", d);
+  }
+  uint32_t getStatus(uint32_t d, uint32_t* s) override {
+    *s = 0x30F;
+    return note("status", d);
+  }
+  uint32_t readCommon(uint32_t d, uint32_t a, uint32_t n, void* p) override { return copyOut("readCommon", d, a, n, p); }
+  uint32_t writeCommon(uint32_t d, uint32_t a, uint32_t n, const void* p) override {
+    return copyIn("writeCommon", d, a, n, p);
+  }
+  uint32_t readAttribute(uint32_t d, uint32_t a, uint32_t n, void* p) override {
+    return copyOut("readAttribute", d, a, n, p);
+  }
+  uint32_t writeAttribute(uint32_t d, uint32_t a, uint32_t n, const void* p) override {
+    return copyIn("writeAttribute", d, a, n, p);
+  }
+  uint32_t eraseMemory(uint32_t d, uint32_t space, uint32_t a, uint32_t n) override {
+    return note("erase", d, a, n, space);
+  }
+  uint32_t readCapacity(uint32_t d, uint32_t a, uint32_t* first, uint32_t* second) override {
+    *first = 0x1000;
+    *second = 0x200;
+    return note("capacity", d, a);
+  }
+  uint32_t readSectors(uint32_t d, uint32_t first, uint32_t n, void* p) override {
+    return copyOut("readSectors", d, first * 512ull, n * 512ull, p, n);
+  }
+  uint32_t writeSectors(uint32_t d, uint32_t first, uint32_t n, const void* p) override {
+    return copyIn("writeSectors", d, first * 512ull, n * 512ull, p, n);
+  }
+  uint32_t downloadFirmware(uint32_t d, const void* image, uint32_t n) override {
+    touch(image, n);
+    return note("firmware", d, 0, n);
+  }
+  uint32_t vendorCommand3D(uint32_t d, uint32_t a, uint16_t w, uint8_t b1, uint8_t b2) override {
+    return note("vendor3D", d, a, w, uint32_t{b1} << 8 | b2);
+  }
+  uint32_t ataWriteTaskFile(uint32_t d, const uint8_t* r) override {
+    std::memcpy(taskFile, r, 8);
+    return note("ataWriteTaskFile", d);
+  }
+  uint32_t ataReadTaskFile(uint32_t d, uint8_t* r) override {
+    std::memcpy(r, taskFile, 8);
+    return note("ataReadTaskFile", d);
+  }
+  uint32_t ataExecute(uint32_t d) override { return note("ataExecute", d); }
+  uint32_t ataWriteData(uint32_t d, uint16_t n, const void* p) override {
+    return copyIn("ataWriteData", d, 0, n * 512ull, p, n);
+  }
+  uint32_t ataReadData(uint32_t d, uint16_t n, void* p) override { return copyOut("ataReadData", d, 0, n * 512ull, p, n); }
+
+  DeviceTable table{};
+  uint8_t taskFile[8]{};
+
+ private:
+  uint32_t note(const char* name, uint32_t d, uint64_t a = 0, uint64_t n = 0, uint32_t extra = 0) {
+    calls.push_back(std::string(name) + " " + std::to_string(d) + " " + std::to_string(a) + " " + std::to_string(n) +
+                    (extra ? " " + std::to_string(extra) : ""));
+    return result;
+  }
+  SystemCallResult sys(const char* name, uint32_t d) {
+    note(name, d);
+    return systemCall;
+  }
+  SystemCallResult query(const char* name, uint32_t d, uint32_t* v) {
+    note(name, d);
+    if (systemCall.ok) *v = queryValue;
+    return systemCall;
+  }
+  // Reads every byte of a source block (so ASan sees the whole extent).
+  static void touch(const void* p, uint64_t n) {
+    volatile uint8_t sink = 0;
+    for (uint64_t i = 0; i < n; ++i) sink = sink + static_cast<const uint8_t*>(p)[i];
+  }
+  uint32_t copyOut(const char* name, uint32_t d, uint64_t a, uint64_t n, void* p, uint64_t recorded = UINT64_MAX) {
+    auto* out = static_cast<uint8_t*>(p);
+    for (uint64_t i = 0; i < n; ++i) out[i] = memory[(a + i) % kMemorySize];
+    return note(name, d, a, recorded == UINT64_MAX ? n : recorded);
+  }
+  uint32_t copyIn(const char* name, uint32_t d, uint64_t a, uint64_t n, const void* p, uint64_t recorded = UINT64_MAX) {
+    auto* in = static_cast<const uint8_t*>(p);
+    for (uint64_t i = 0; i < n; ++i) memory[(a + i) % kMemorySize] = in[i];
+    return note(name, d, a, recorded == UINT64_MAX ? n : recorded);
+  }
+};
+
+}  // namespace zrb2x::service::test
