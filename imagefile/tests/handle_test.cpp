@@ -97,19 +97,21 @@ TEST_F(Handle, ErrorsStickOnTextFormats) {
 }
 
 TEST_F(Handle, LengthKeepsThePosition) {
-  hexo::test::writeFile(dir / "a.hex", ":01000000AA55\n:01000100BB43\n:00000001FF\n");
+  hexo::test::writeFile(dir / "a.hex", ":01000000AA55\r\n:01000100BB43\r\n:00000001FF\r\n");
   ASSERT_EQ(hexo::open(handle, pathOf("a.hex").c_str(), 'r', -1), 0);
   uint32_t address;
   EXPECT_EQ(hexo::getByte(handle, &address), 0xAA);
   const int32_t position = hexo::position(handle);
-  EXPECT_EQ(position, 14);
-  EXPECT_EQ(hexo::length(handle), 40);
+  EXPECT_EQ(position, 15);
+  EXPECT_EQ(hexo::length(handle), 43);
   EXPECT_EQ(hexo::position(handle), position);
   EXPECT_EQ(hexo::getByte(handle, &address), 0xBB);
   EXPECT_EQ(address, 1u);
   hexo::close(handle);
 }
 
+#if !defined(_WIN32)
+// Stream failures made with this platform's special files.
 TEST_F(Handle, StreamWriteFailureGivesErrorFour) {
   for (int32_t type : {hexo::TYPE_BINARY, hexo::TYPE_INTEL_HEX, hexo::TYPE_S37}) {
     ASSERT_EQ(hexo::open(handle, "/dev/full", 'w', type), 0);
@@ -135,5 +137,7 @@ TEST_F(Handle, StreamReadFailureGivesErrorThree) {
     hexo::close(handle);
   }
 }
+
+#endif
 
 }  // namespace

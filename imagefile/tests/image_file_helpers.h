@@ -21,6 +21,8 @@ struct ReadResult {
 };
 
 std::string readFile(const std::filesystem::path& path);
+// The file's text with the platform's line ends (CR LF on Windows) turned into "\n".
+std::string readLines(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& content);
 
 // Puts every cell in order and closes; returns the close result. Stops at the

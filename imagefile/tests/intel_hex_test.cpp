@@ -10,7 +10,7 @@
 #include "scratch_dir.h"
 
 using hexo::test::Cell;
-using hexo::test::readFile;
+using hexo::test::readLines;
 using hexo::test::readImage;
 using hexo::test::readText;
 using hexo::test::writeImage;
@@ -56,7 +56,7 @@ class IntelHex : public ::testing::Test {
 
   std::string write(const std::vector<Cell>& cells) {
     EXPECT_EQ(writeImage(file, hexo::TYPE_INTEL_HEX, cells), 0);
-    return readFile(file);
+    return readLines(file);
   }
   hexo::test::ReadResult read(const std::string& text) { return readText(dir.path(), text, hexo::TYPE_INTEL_HEX); }
 };
@@ -116,7 +116,7 @@ TEST_F(IntelHex, WriterLineNumberCountsRecordsIncludingTheEndRecord) {
   for (const Cell& cell : range(0x1FFF8, 0x20007)) hexo::putByte(handle, cell.address, cell.byte);
   EXPECT_EQ(hexo::lineNumber(handle), 3);  // 02 record, first data record, 02 record
   EXPECT_EQ(hexo::close(handle), 0);
-  const std::string text = readFile(file);
+  const std::string text = readLines(file);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5);
 }
 

@@ -9,7 +9,7 @@
 #include "scratch_dir.h"
 
 using hexo::test::Cell;
-using hexo::test::readFile;
+using hexo::test::readLines;
 using hexo::test::readImage;
 using hexo::test::writeImage;
 
@@ -49,7 +49,7 @@ class Srecord : public ::testing::Test {
   std::string write(int32_t type, const std::vector<Cell>& cells, int32_t expectedClose = 0) {
     const auto file = dir / "image.srec";
     EXPECT_EQ(writeImage(file, type, cells), expectedClose);
-    return readFile(file);
+    return readLines(file);
   }
   hexo::test::ReadResult read(const std::string& text, int32_t type = hexo::TYPE_S19) {
     return hexo::test::readText(dir.path(), text, type);
@@ -75,7 +75,7 @@ TEST_F(Srecord, AddressAboveTheTypesRangeFailsWithOverflow) {
   EXPECT_EQ(writeImage(file, hexo::TYPE_S19, {{0xFFFF, 1}, {0x10000, 2}}, &putError), -1);
   EXPECT_EQ(putError, hexo::ERR_ADDRESS_OVERFLOW);
   // Once failed, the writer writes nothing more: not the pending record, not the terminator.
-  EXPECT_EQ(readFile(file), "");
+  EXPECT_EQ(readLines(file), "");
   putError = 0;
   EXPECT_EQ(writeImage(file, hexo::TYPE_S28, {{0xFFFFFF, 1}, {0x1000000, 2}}, &putError), -1);
   EXPECT_EQ(putError, hexo::ERR_ADDRESS_OVERFLOW);

@@ -1,0 +1,31 @@
+// The exported interface of hexo32.dll. Every function is exported under its
+// plain name and under its decorated stdcall name (HexoOpen and _HexoOpen@16).
+#pragma once
+
+#include <cstdint>
+
+#include "hexo_handle.h"
+
+#if defined(_WIN32)
+#define HEXO_API __stdcall
+#else
+#define HEXO_API
+#endif
+
+extern "C" {
+int32_t HEXO_API HexoOpen(HexoHandle* handle, const char* path, int32_t direction, int32_t type);
+int32_t HEXO_API HexoGetB(HexoHandle* handle, uint32_t* address);
+int32_t HEXO_API HexoPutB(HexoHandle* handle, uint32_t address, int32_t byte);
+int32_t HEXO_API HexoIsEof(HexoHandle* handle);
+int32_t HEXO_API HexoClose(HexoHandle* handle);
+int32_t HEXO_API HexoGetError(HexoHandle* handle);
+// Copies the Shift-JIS text of `code` (codes above 12 give the text of 12);
+// the buffer must hold 40 bytes.
+char* HEXO_API HexoStrError(char* buffer, uint32_t code);
+int32_t HEXO_API HexoGetLen(HexoHandle* handle);
+int32_t HEXO_API HexoGetLineNo(HexoHandle* handle);
+char* HEXO_API HexoGetPath(HexoHandle* handle);
+int32_t HEXO_API HexoGetPos(HexoHandle* handle);
+int32_t HEXO_API HexoGetType(HexoHandle* handle);
+uint32_t HEXO_API GetHexo32DllVersion();
+}
