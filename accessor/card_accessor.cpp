@@ -50,8 +50,8 @@ namespace {
 
 // How the reader-writer's status word becomes the status byte.
 struct StatusRule {
-  uint32_t mask;     // bits of the reader-writer's status
-  bool whenSet;      // the byte bit is set when all of `mask` are set (else when none is)
+  uint32_t mask;  // bits of the reader-writer's status
+  bool whenSet;   // the byte bit is set when all of `mask` are set (else when none is)
   uint8_t statusBit;
 };
 
@@ -69,7 +69,8 @@ constexpr StatusRule kStatusRules[] = {
 uint8_t statusByte(uint32_t readerStatus) {
   uint8_t byte = STATUS_USABLE;
   for (const StatusRule& rule : kStatusRules) {
-    const bool matches = rule.whenSet ? (readerStatus & rule.mask) == rule.mask : (readerStatus & rule.mask) == 0;
+    const bool matches =
+        rule.whenSet ? (readerStatus & rule.mask) == rule.mask : (readerStatus & rule.mask) == 0;
     if (matches) byte |= rule.statusBit;
   }
   return byte;
@@ -137,7 +138,8 @@ int32_t CardAccessor::setDevice(SocketState& socket, const Call& call) {
   // that the reader-writer keeps exactly what the caller was shown.
   socket.table.region[hit.index] = entryFromDeviceRecord(record);
   const zrb2x::DeviceTable updated = socket.table;
-  if (int32_t result = tableResult(ops_.WriteDeviceTable(call.device, &updated)); result != CS_OK) return result;
+  if (int32_t result = tableResult(ops_.WriteDeviceTable(call.device, &updated)); result != CS_OK)
+    return result;
   return readTable(socket, call.device);
 }
 

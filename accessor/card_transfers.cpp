@@ -15,7 +15,9 @@ bool erasedByWriting(uint32_t kind) { return kind == KIND_EEPROM || kind == KIND
 
 }  // namespace
 
-int32_t CardAccessor::read(SocketState& socket, const Call& call) { return transfer(Transfer::Read, socket, call); }
+int32_t CardAccessor::read(SocketState& socket, const Call& call) {
+  return transfer(Transfer::Read, socket, call);
+}
 int32_t CardAccessor::write(SocketState& socket, const Call& call) {
   return transfer(Transfer::Write, socket, call);
 }
@@ -50,7 +52,8 @@ int32_t CardAccessor::transfer(Transfer kind, SocketState& socket, const Call& c
       case Transfer::Write:
         return ops_.WriteAttribute(call.device, call.offset, call.length, bytes) ? CS_WRITE_ERROR : CS_OK;
       case Transfer::Erase:
-        if (erasedByWriting(region.kind)) return fill(&zrb2x::DeviceOperations::WriteAttribute, call.device, call.offset, call.length);
+        if (erasedByWriting(region.kind))
+          return fill(&zrb2x::DeviceOperations::WriteAttribute, call.device, call.offset, call.length);
         return ops_.EraseMemory(call.device, 1, call.offset, call.length) ? CS_WRITE_ERROR : CS_OK;
     }
   }
@@ -63,18 +66,23 @@ int32_t CardAccessor::transfer(Transfer kind, SocketState& socket, const Call& c
     if (region.family != 1) return CS_NO_DEVICE;  // only sector access is known for ATA cards
     const SectorDevice target{ops_, call.device};
     switch (kind) {
-      case Transfer::Read: return socket.cache.read(target, address, call.length, bytes);
-      case Transfer::Write: return socket.cache.write(target, address, call.length, bytes);
-      case Transfer::Erase: return socket.cache.erase(target, address, call.length, fill_.get());
+      case Transfer::Read:
+        return socket.cache.read(target, address, call.length, bytes);
+      case Transfer::Write:
+        return socket.cache.write(target, address, call.length, bytes);
+      case Transfer::Erase:
+        return socket.cache.erase(target, address, call.length, fill_.get());
     }
   }
 
   switch (kind) {
-    case Transfer::Read: return ops_.ReadCommon(call.device, address, call.length, bytes) ? CS_READ_ERROR : CS_OK;
+    case Transfer::Read:
+      return ops_.ReadCommon(call.device, address, call.length, bytes) ? CS_READ_ERROR : CS_OK;
     case Transfer::Write:
       return ops_.WriteCommon(call.device, address, call.length, bytes) ? CS_WRITE_ERROR : CS_OK;
     case Transfer::Erase:
-      if (erasedByWriting(region.kind)) return fill(&zrb2x::DeviceOperations::WriteCommon, call.device, address, call.length);
+      if (erasedByWriting(region.kind))
+        return fill(&zrb2x::DeviceOperations::WriteCommon, call.device, address, call.length);
       return ops_.EraseMemory(call.device, 0, address, call.length) ? CS_WRITE_ERROR : CS_OK;
   }
   return CS_NOT_SUPPORTED;

@@ -47,9 +47,15 @@ int32_t SectorCache::transfer(Mode mode, SectorDevice target, uint32_t address, 
     if (valid_ && sector_ == sector) {
       const uint32_t count = std::min(length, kSectorSize - position);
       switch (mode) {
-        case Mode::Read: std::memcpy(destination, buffer_ + position, count); break;
-        case Mode::Write: std::memcpy(buffer_ + position, source, count); break;
-        case Mode::Erase: std::memset(buffer_ + position, 0xFF, count); break;
+        case Mode::Read:
+          std::memcpy(destination, buffer_ + position, count);
+          break;
+        case Mode::Write:
+          std::memcpy(buffer_ + position, source, count);
+          break;
+        case Mode::Erase:
+          std::memset(buffer_ + position, 0xFF, count);
+          break;
       }
       if (mode != Mode::Read) dirty_ = true;
       address += count;

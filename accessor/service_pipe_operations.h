@@ -16,11 +16,15 @@ class ServicePipeOperations final : public zrb2x::DeviceOperations {
   uint32_t WriteSectors(uint32_t, uint32_t, uint32_t, const void*, uint32_t) override {
     return kCommunicationFailure;
   }
-  uint32_t ReadSectors(uint32_t, uint32_t, uint32_t, void*, uint32_t) override { return kCommunicationFailure; }
+  uint32_t ReadSectors(uint32_t, uint32_t, uint32_t, void*, uint32_t) override {
+    return kCommunicationFailure;
+  }
   uint32_t GetStatus(uint32_t, uint32_t*) override { return kCommunicationFailure; }
   uint32_t WriteCommon(uint32_t, uint32_t, uint32_t, const void*) override { return kCommunicationFailure; }
   uint32_t ReadCommon(uint32_t, uint32_t, uint32_t, void*) override { return kCommunicationFailure; }
-  uint32_t WriteAttribute(uint32_t, uint32_t, uint32_t, const void*) override { return kCommunicationFailure; }
+  uint32_t WriteAttribute(uint32_t, uint32_t, uint32_t, const void*) override {
+    return kCommunicationFailure;
+  }
   uint32_t ReadAttribute(uint32_t, uint32_t, uint32_t, void*) override { return kCommunicationFailure; }
   uint32_t EraseMemory(uint32_t, uint32_t, uint32_t, uint32_t) override { return kCommunicationFailure; }
   uint32_t WriteDeviceTable(uint32_t, const zrb2x::DeviceTable*) override { return kCommunicationFailure; }

@@ -26,7 +26,8 @@ class AccessorTest : public ::testing::Test {
     reader.table.region[zrb2x::kAttributeRegion] = attributeRegion;
   }
 
-  int32_t call(uint32_t code, uint32_t space = 0, uint32_t offset = 0, uint32_t length = 0, void* data = nullptr) {
+  int32_t call(uint32_t code, uint32_t space = 0, uint32_t offset = 0, uint32_t length = 0,
+               void* data = nullptr) {
     return cards.call(code, 0, space, offset, length, data);
   }
   int32_t select(uint8_t index) { return call(FN_SELECT_REGION, 0, 0, 1, &index); }

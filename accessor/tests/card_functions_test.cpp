@@ -33,15 +33,14 @@ TEST_F(AccessorTest, StatusByteFromReaderStatusWord) {
     uint32_t word;
     uint8_t byte;
   } cases[] = {
-      {0x30B, 0xC8},  // card present, batteries good, ready signal
-      {0x303, 0x88},  // no ready signal: 0x40 clear
-      {0x307, 0x89},  // write protected
-      {0x302, 0x98},  // first battery signal low: dead
-      {0x301, 0xA8},  // second battery signal low: warning
-      {0x300, 0xB8},  // both low
-      {0x103, 0x08},  // one card-detect signal is not a card
-      {0x203, 0x08},
-      {0x000, 0x38},  // empty slot
+      {0x30B, 0xC8},                 // card present, batteries good, ready signal
+      {0x303, 0x88},                 // no ready signal: 0x40 clear
+      {0x307, 0x89},                 // write protected
+      {0x302, 0x98},                 // first battery signal low: dead
+      {0x301, 0xA8},                 // second battery signal low: warning
+      {0x300, 0xB8},                 // both low
+      {0x103, 0x08},                 // one card-detect signal is not a card
+      {0x203, 0x08}, {0x000, 0x38},  // empty slot
   };
   for (const auto& c : cases) {
     reader.status = c.word;
@@ -136,7 +135,9 @@ TEST_F(AccessorTest, GetDeviceFillsDefaultsForUndescribedRegions) {
 }
 
 TEST_F(AccessorTest, GetDeviceFindsTheRegionHoldingTheOffset) {
-  describe({{KIND_SRAM, 0, 0x1000, 0}, {KIND_FLASH, 3, 0x200000, 0xA289}, {KIND_NONE, 0, 0x1000, 0},
+  describe({{KIND_SRAM, 0, 0x1000, 0},
+            {KIND_FLASH, 3, 0x200000, 0xA289},
+            {KIND_NONE, 0, 0x1000, 0},
             {KIND_SRAM, 0, 0x1000, 0}});
   EXPECT_EQ(getDevice(0, 0xFFF).kind, KIND_SRAM);
   DeviceRecord flash = getDevice(0, 0x1000);
@@ -161,8 +162,8 @@ TEST_F(AccessorTest, RegionTableFailuresMapToNoCardOrDeviceFailure) {
   struct Case {
     uint32_t deviceResult;
     int32_t expected;
-  } cases[] = {{2, CS_NO_CARD}, {6, CS_NO_CARD}, {0x28000006, CS_NO_CARD}, {4, CS_DEVICE_FAILURE},
-               {0x0B, CS_DEVICE_FAILURE}, {0x08000004, CS_DEVICE_FAILURE}};
+  } cases[] = {{2, CS_NO_CARD},        {6, CS_NO_CARD},           {0x28000006, CS_NO_CARD},
+               {4, CS_DEVICE_FAILURE}, {0x0B, CS_DEVICE_FAILURE}, {0x08000004, CS_DEVICE_FAILURE}};
   DeviceRecord sram{KIND_SRAM, 0x1000, 0, 0, 0, 2, 2, 0};
   for (const auto& c : cases) {
     reader.failures = {{"ReadDeviceTable", c.deviceResult}};

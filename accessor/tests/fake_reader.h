@@ -31,7 +31,7 @@ class FakeReader : public zrb2x::DeviceOperations {
   bool opens = true;
   bool acquires = true;
   bool releases = true;
-  std::map<std::string, uint32_t> failures;  // operation name -> device result
+  std::map<std::string, uint32_t> failures;    // operation name -> device result
   std::map<std::string, size_t> succeedFirst;  // calls of an operation that pass before it fails
   std::vector<LoggedCall> log;
   int closed = 0;
@@ -42,12 +42,14 @@ class FakeReader : public zrb2x::DeviceOperations {
     return n;
   }
 
-  uint32_t WriteSectors(uint32_t device, uint32_t first, uint32_t count, const void* source, uint32_t size) override {
+  uint32_t WriteSectors(uint32_t device, uint32_t first, uint32_t count, const void* source,
+                        uint32_t size) override {
     if (uint32_t r = enter("WriteSectors", device, first, count)) return r;
     std::memcpy(sectors.data() + first * size, source, count * size);
     return 0;
   }
-  uint32_t ReadSectors(uint32_t device, uint32_t first, uint32_t count, void* destination, uint32_t size) override {
+  uint32_t ReadSectors(uint32_t device, uint32_t first, uint32_t count, void* destination,
+                       uint32_t size) override {
     if (uint32_t r = enter("ReadSectors", device, first, count)) return r;
     std::memcpy(destination, sectors.data() + first * size, count * size);
     return 0;

@@ -70,7 +70,7 @@ TEST_F(AtaTest, SpanningTransfersMixCacheAndWholeSectors) {
   for (auto& b : data) b = 0xC3;
   reader.log.clear();
   ASSERT_EQ(call(FN_WRITE, 0, 0x100, 1000, data.data()), CS_OK);
-  EXPECT_EQ(cardByte(0x1FF), 0xC3);                   // written back on the way to sector 1
+  EXPECT_EQ(cardByte(0x1FF), 0xC3);                         // written back on the way to sector 1
   EXPECT_EQ(cardByte(0x100 + 999), original(0x100 + 999));  // the tail waits in the cache
   ASSERT_EQ(call(FN_FLUSH), CS_OK);
   for (uint32_t i = 0; i < 1000; ++i) ASSERT_EQ(cardByte(0x100 + i), 0xC3) << i;

@@ -110,8 +110,11 @@ TEST_F(TransferTest, DeviceFailuresBecomeReadOrWriteErrors) {
   ASSERT_EQ(select(2), CS_OK);
   uint8_t buffer[4] = {};
   for (uint32_t failure : {2u, 6u, 4u, 0x28000006u, 0x08000004u}) {
-    reader.failures = {{"ReadCommon", failure}, {"WriteCommon", failure}, {"ReadAttribute", failure},
-                       {"WriteAttribute", failure}, {"EraseMemory", failure}};
+    reader.failures = {{"ReadCommon", failure},
+                       {"WriteCommon", failure},
+                       {"ReadAttribute", failure},
+                       {"WriteAttribute", failure},
+                       {"EraseMemory", failure}};
     EXPECT_EQ(call(FN_READ, 0, 0, 4, buffer), CS_READ_ERROR);
     EXPECT_EQ(call(FN_WRITE, 0, 0, 4, buffer), CS_WRITE_ERROR);
     EXPECT_EQ(call(FN_ERASE, 0, 0, 4), CS_WRITE_ERROR);

@@ -88,8 +88,8 @@ TEST_F(VirtualReaderTest, EveryTemplateIsDescribedAndTransfersBytes) {
   ASSERT_EQ(call(FN_INFO, 0), 4);
   struct Expect {
     uint32_t kind, size, family;
-  } expected[] = {{KIND_SRAM, 0x100000, 0}, {KIND_EEPROM, 0x2000, 0}, {KIND_FLASH, 0x200000, 2},
-                  {KIND_SRAM, 0x80000, 0}};
+  } expected[] = {
+      {KIND_SRAM, 0x100000, 0}, {KIND_EEPROM, 0x2000, 0}, {KIND_FLASH, 0x200000, 2}, {KIND_SRAM, 0x80000, 0}};
   for (uint32_t socket = 0; socket < 4; ++socket) {
     EXPECT_EQ(status(socket), 0xC8) << socket;  // present, usable, batteries good, ready
     const DeviceRecord record = device(socket, 0, 0);
@@ -176,7 +176,8 @@ TEST_F(VirtualReaderTest, AtaCardGoesThroughTheSectorCache) {
   EXPECT_EQ(sector[1], 0x42);
 
   const auto data = pattern(3 * 512 + 100, 9);
-  ASSERT_EQ(call(FN_WRITE, 0, 0, 0x1000 + 50, static_cast<uint32_t>(data.size()), const_cast<uint8_t*>(data.data())),
+  ASSERT_EQ(call(FN_WRITE, 0, 0, 0x1000 + 50, static_cast<uint32_t>(data.size()),
+                 const_cast<uint8_t*>(data.data())),
             CS_OK);
   ASSERT_EQ(call(FN_FLUSH, 0), CS_OK);
   EXPECT_EQ(read(0, 0, 0x1000 + 50, static_cast<uint32_t>(data.size())), data);

@@ -33,7 +33,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         else
           gModule.reset();  // closes the device library
         return TRUE;
-      default: return TRUE;
+      default:
+        return TRUE;
     }
   } catch (...) {
     return FALSE;

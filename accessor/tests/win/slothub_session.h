@@ -28,7 +28,7 @@ class VirtualReaders {
 
 class SlotHub {
  public:
-  SlotHub();  // loads slothub.dll; check loaded()
+  SlotHub();   // loads slothub.dll; check loaded()
   ~SlotHub();  // closes the manager (code 130) and frees it
   SlotHub(const SlotHub&) = delete;
   SlotHub& operator=(const SlotHub&) = delete;

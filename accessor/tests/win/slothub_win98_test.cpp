@@ -48,7 +48,9 @@ class Win98Cards : public ::testing::Test {
   int32_t erase(uint8_t socket, uint32_t offset, uint32_t length) {
     return hub.service(FN_ERASE, socket, 0, offset, nullptr, length);
   }
-  int32_t select(uint8_t socket, uint8_t index) { return hub.service(FN_SELECT_REGION, socket, 0, 0, &index, 1); }
+  int32_t select(uint8_t socket, uint8_t index) {
+    return hub.service(FN_SELECT_REGION, socket, 0, 0, &index, 1);
+  }
 
   VirtualReaders readers{CardTemplate::Sram,      CardTemplate::Eeprom, CardTemplate::Flash28F008,
                          CardTemplate::TwoRegion, CardTemplate::Ata,    CardTemplate::Blank};
@@ -85,13 +87,13 @@ TEST_F(Win98Cards, StatusAndDeviceTypesOfEveryTemplate) {
     uint16_t type;
     uint32_t size;
   } expected[] = {
-      {0, 0, 0, 0x100000},       // SRAM
-      {1, 0, 1, 0x2000},         // EEPROM
-      {2, 0, 3, 0x200000},       // 28F008
-      {3, 0, 0, 0x80000},        // two regions: SRAM, then
+      {0, 0, 0, 0x100000},         // SRAM
+      {1, 0, 1, 0x2000},           // EEPROM
+      {2, 0, 3, 0x200000},         // 28F008
+      {3, 0, 0, 0x80000},          // two regions: SRAM, then
       {3, 0x80000, 69, 0x100000},  // 29F040
-      {4, 0, 8, 0x400000},       // ATA
-      {5, 0, 0, 0x4000000},      // blank: shown as the largest SRAM
+      {4, 0, 8, 0x400000},         // ATA
+      {5, 0, 0, 0x4000000},        // blank: shown as the largest SRAM
   };
   for (uint8_t socket = 0; socket < 6; ++socket) EXPECT_EQ(status(socket), kReady) << int(socket);
   for (const auto& e : expected) {
