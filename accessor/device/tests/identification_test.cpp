@@ -37,7 +37,7 @@ std::vector<uint8_t> rawTable() {
   raw[0] = 41;
   raw[2] = 5;     // region 0: flash
   raw[3] = 3;     // device code
-  raw[6] = 0x20;  // size 0x00200000 big-endian
+  raw[5] = 0x20;  // size 0x00200000 big-endian
   raw[8] = 0x89;  // chip 0xA289 little-endian
   raw[9] = 0xA2;
   raw[34] = 4;  // attribute: EEPROM, size 0x1000

@@ -4,5 +4,9 @@
 set(device_test_dir ${CMAKE_CURRENT_SOURCE_DIR}/tests)
 zrb_host_test(device_tests
   SOURCES
+    ${device_test_dir}/commands_test.cpp
+    ${device_test_dir}/memory_transfers_test.cpp
+    ${device_test_dir}/identification_test.cpp
+    ${device_test_dir}/device_list_test.cpp
     ${device_test_dir}/virtual_reader_test.cpp
   LIBS zrb2x_device)
