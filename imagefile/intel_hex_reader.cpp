@@ -83,20 +83,6 @@ bool fetchDataRecord(HexoHandle& handle) {
   return false;
 }
 
-// Within a record the delivered address grows by one per byte: an offset
-// running past 0xFFFF carries into the segment base, and a segment base beyond
-// 1 MiB into the linear base. The carry is taken only when the record goes on
-// past the boundary, not after a record that ends on it: the next record
-// brings its own offset, and in files of other tools a record ending at 0xFFFF
-// is followed by a new linear base that must not get the carry on top.
-void carryPastSixtyFourKiB(HexoHexReadState& state) {
-  state.offset = 0;
-  state.segmentBase += 0x10000;
-  if (state.segmentBase < 0x100000) return;
-  state.segmentBase -= 0x100000;
-  state.linearBase += 0x100000;
-}
-
 void initReader(HexoHandle& handle, FileType) { std::memset(&handle.state.hexRead, 0, sizeof handle.state.hexRead); }
 
 int32_t getHex(HexoHandle* handle, uint32_t* address) {
@@ -106,8 +92,12 @@ int32_t getHex(HexoHandle* handle, uint32_t* address) {
     if (!fetchDataRecord(*handle)) return -1;
     state.dataIndex = 0;
   }
-  if (state.offset > 0xFFFF) carryPastSixtyFourKiB(state);
-  *address = state.linearBase + state.segmentBase + state.offset++;
+  // Within a record the address grows by one per byte, on past 64 KiB and
+  // 1 MiB boundaries; each record starts again from its own offset and the
+  // bases as the file set them. A carry kept beyond the record would shift
+  // every later record of files whose records run across 64 KiB, as other
+  // tools write them, by 64 KiB.
+  *address = state.linearBase + state.segmentBase + state.offset + state.dataIndex;
   return byteAt(state, kData + state.dataIndex++);
 }
 

@@ -136,11 +136,13 @@ TEST_F(IntelHex, AddressesCarryAcrossSixtyFourKiBAndOneMiB) {
   EXPECT_EQ(linear.cells, (std::vector<Cell>{{0x1FFFF, 0x01}, {0x20000, 0x02}}));
 }
 
-// A record ending on a 64 KiB boundary carries nothing into the next record:
-// tools write such a record and then the next linear base.
-TEST_F(IntelHex, RecordEndingOnSixtyFourKiBCarriesNothingIntoTheNext) {
-  const auto result = read(":020000040001F9\n:02FFFE000102FE\n:020000040002F8\n:01000000AA55\n:00000001FF\n");
-  EXPECT_EQ(result.cells, (std::vector<Cell>{{0x1FFFE, 0x01}, {0x1FFFF, 0x02}, {0x20000, 0xAA}}));
+// A record running across (or ending on) a 64 KiB boundary carries nothing
+// into the next record: tools write such a record and then the next linear base.
+TEST_F(IntelHex, RecordAcrossSixtyFourKiBCarriesNothingIntoTheNext) {
+  const auto result = read(":020000040001F9\n:03FFFE00010203FA\n:020000040002F8\n:01000100AA54\n:00000001FF\n");
+  EXPECT_EQ(result.cells, (std::vector<Cell>{{0x1FFFE, 1}, {0x1FFFF, 2}, {0x20000, 3}, {0x20001, 0xAA}}));
+  const auto ending = read(":020000040001F9\n:02FFFE000102FE\n:020000040002F8\n:01000000AA55\n:00000001FF\n");
+  EXPECT_EQ(ending.cells, (std::vector<Cell>{{0x1FFFE, 1}, {0x1FFFF, 2}, {0x20000, 0xAA}}));
 }
 
 TEST_F(IntelHex, StartAddressAndEmptyDataRecordsDeliverNothing) {
