@@ -8,6 +8,7 @@
 
 #include "ata_operations.h"
 #include "device_operations.h"
+#include "pipe_protocol.h"
 #include "pipe_transport.h"
 
 namespace zrb2x::pipe {
