@@ -1,0 +1,46 @@
+// Install and remove report nothing: each failure just ends the procedure.
+#include "win32_service_host.h"
+
+namespace zrb2x::service::win {
+namespace {
+
+class ScHandle {
+ public:
+  explicit ScHandle(SC_HANDLE h) : h_(h) {}
+  ~ScHandle() {
+    if (h_) CloseServiceHandle(h_);
+  }
+  ScHandle(const ScHandle&) = delete;
+  ScHandle& operator=(const ScHandle&) = delete;
+  SC_HANDLE get() const { return h_; }
+
+ private:
+  SC_HANDLE h_;
+};
+
+}  // namespace
+
+void installService() {
+  char path[MAX_PATH];
+  if (GetModuleFileNameA(nullptr, path, MAX_PATH) == 0) return;
+  ScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  if (!manager.get()) return;
+  ScHandle service(CreateServiceA(manager.get(), kServiceName, kDisplayName, SERVICE_ALL_ACCESS,
+                                  SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, path, nullptr,
+                                  nullptr, "\0", nullptr, nullptr));
+}
+
+void removeService() {
+  ScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  if (!manager.get()) return;
+  ScHandle service(OpenServiceA(manager.get(), kServiceName, SERVICE_ALL_ACCESS));
+  if (!service.get()) return;
+  SERVICE_STATUS status{};
+  if (ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) {
+    Sleep(1000);
+    while (QueryServiceStatus(service.get(), &status) && status.dwCurrentState == SERVICE_STOP_PENDING) Sleep(1000);
+  }
+  DeleteService(service.get());
+}
+
+}  // namespace zrb2x::service::win

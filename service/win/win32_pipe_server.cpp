@@ -1,0 +1,99 @@
+#include "win32_pipe_server.h"
+
+namespace zrb2x::service::win {
+
+NullDaclSecurity::NullDaclSecurity() {
+  descriptor_ = static_cast<PSECURITY_DESCRIPTOR>(GlobalAlloc(GMEM_FIXED, SECURITY_DESCRIPTOR_MIN_LENGTH));
+  if (!descriptor_) return;
+  if (!InitializeSecurityDescriptor(descriptor_, SECURITY_DESCRIPTOR_REVISION)) return;
+  if (!SetSecurityDescriptorDacl(descriptor_, TRUE, nullptr, FALSE)) return;
+  attributes_.nLength = sizeof attributes_;
+  attributes_.lpSecurityDescriptor = descriptor_;
+  attributes_.bInheritHandle = TRUE;
+  valid_ = true;
+}
+
+NullDaclSecurity::~NullDaclSecurity() {
+  if (descriptor_) GlobalFree(descriptor_);
+}
+
+UniqueHandle createServerPipe(const char* name, SECURITY_ATTRIBUTES* security) {
+  return UniqueHandle(CreateNamedPipeA(name, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 0, 0, 1000,
+                                       security));
+}
+
+template <typename Call>
+IoResult Win32PipeServer::overlapped(Call call, DWORD timeoutMs) {
+  OVERLAPPED ov{};
+  ov.hEvent = io_;
+  ResetEvent(io_);
+  SetLastError(0);
+  DWORD bytes = 0;
+  BOOL ok = call(&ov, &bytes);
+  DWORD error = ok ? 0 : GetLastError();
+  if (!ok && error == ERROR_IO_PENDING) {
+    HANDLE waits[2] = {stop_, io_};
+    DWORD which = WaitForMultipleObjects(2, waits, FALSE, timeoutMs);
+    if (which != WAIT_OBJECT_0 + 1) {
+      // The call must be finished before its OVERLAPPED and buffer go.
+      CancelIo(pipe_);
+      GetOverlappedResult(pipe_, &ov, &bytes, TRUE);
+      return {which == WAIT_TIMEOUT ? IoStatus::Failed : IoStatus::Stopped, 0};
+    }
+    ok = GetOverlappedResult(pipe_, &ov, &bytes, FALSE);
+    error = ok ? 0 : GetLastError();
+  }
+  if (ok) return {IoStatus::Done, bytes};
+  if (error == ERROR_MORE_DATA) return {IoStatus::MoreData, bytes};
+  return {IoStatus::Failed, bytes};
+}
+
+IoResult Win32PipeServer::read(void* buffer, uint32_t size) {
+  IoResult r = overlapped([&](OVERLAPPED* ov, DWORD* bytes) { return ReadFile(pipe_, buffer, size, bytes, ov); });
+  lastExchangeStopped_ = r.status == IoStatus::Stopped;
+  return r;
+}
+
+IoResult Win32PipeServer::write(const void* data, uint32_t size) {
+  IoResult r = overlapped([&](OVERLAPPED* ov, DWORD* bytes) { return WriteFile(pipe_, data, size, bytes, ov); });
+  lastExchangeStopped_ = r.status == IoStatus::Stopped;
+  return r;
+}
+
+ConnectOutcome Win32PipeServer::waitForClient() {
+  lastExchangeStopped_ = false;
+  OVERLAPPED ov{};
+  ov.hEvent = io_;
+  ResetEvent(io_);
+  SetLastError(0);
+  if (ConnectNamedPipe(pipe_, &ov)) return ConnectOutcome::Connected;
+  switch (GetLastError()) {
+    case ERROR_PIPE_CONNECTED:
+    case ERROR_NO_DATA:  // came and went already: the exchange finds it gone
+      return ConnectOutcome::Connected;
+    case ERROR_IO_PENDING: {
+      HANDLE waits[2] = {stop_, io_};
+      if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) return ConnectOutcome::Connected;
+      CancelIo(pipe_);
+      DWORD bytes = 0;
+      GetOverlappedResult(pipe_, &ov, &bytes, TRUE);
+      return ConnectOutcome::Stopped;
+    }
+    default: return ConnectOutcome::Stopped;
+  }
+}
+
+void Win32PipeServer::disconnect() {
+  // Disconnecting throws away what the client has not read yet, the reply
+  // among it. A client closes its end as soon as it has the reply, so wait
+  // for that (a read that ends when the client goes), but not for ever: a
+  // client that keeps the connection open must not hold the only instance.
+  if (!lastExchangeStopped_) {
+    char byte;
+    overlapped([&](OVERLAPPED* ov, DWORD* bytes) { return ReadFile(pipe_, &byte, 1, bytes, ov); }, 5000);
+  }
+  DisconnectNamedPipe(pipe_);
+}
+
+}  // namespace zrb2x::service::win

@@ -1,0 +1,55 @@
+// The server side of the pipe on Windows: the single message-type instance
+// with open security, and overlapped reads and writes that give way to the
+// stop event.
+#pragma once
+
+#include <windows.h>
+
+#include "server_pipe.h"
+#include "unique_handle.h"
+
+namespace zrb2x::service::win {
+
+// A present, NULL DACL (everybody may open the pipe) in inheritable security
+// attributes; the descriptor is a GlobalAlloc block freed with the object.
+class NullDaclSecurity {
+ public:
+  NullDaclSecurity();
+  ~NullDaclSecurity();
+  NullDaclSecurity(const NullDaclSecurity&) = delete;
+  NullDaclSecurity& operator=(const NullDaclSecurity&) = delete;
+  bool valid() const { return valid_; }
+  SECURITY_ATTRIBUTES* attributes() { return &attributes_; }
+
+ private:
+  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+  SECURITY_ATTRIBUTES attributes_{};
+  bool valid_ = false;
+};
+
+UniqueHandle createServerPipe(const char* name, SECURITY_ATTRIBUTES* security);
+
+class Win32PipeServer final : public PipeListener, private ServerPipe {
+ public:
+  // None of the handles is owned; they outlive the server loop.
+  Win32PipeServer(HANDLE pipe, HANDLE stopEvent, HANDLE ioEvent) : pipe_(pipe), stop_(stopEvent), io_(ioEvent) {}
+
+  ConnectOutcome waitForClient() override;
+  ServerPipe& connection() override { return *this; }
+  void disconnect() override;
+
+ private:
+  IoResult read(void* buffer, uint32_t size) override;
+  IoResult write(const void* data, uint32_t size) override;
+  // Runs one overlapped call to its end, or cancels it when the stop event
+  // comes first (or the wait fails, or `timeoutMs` passes).
+  template <typename Call>
+  IoResult overlapped(Call call, DWORD timeoutMs = INFINITE);
+
+  HANDLE pipe_;
+  HANDLE stop_;
+  HANDLE io_;
+  bool lastExchangeStopped_ = false;
+};
+
+}  // namespace zrb2x::service::win
