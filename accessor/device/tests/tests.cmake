@@ -9,4 +9,7 @@ zrb_host_test(device_tests
     ${device_test_dir}/identification_test.cpp
     ${device_test_dir}/device_list_test.cpp
     ${device_test_dir}/virtual_reader_test.cpp
+    ${device_test_dir}/spti_layer_test.cpp
+    ${device_test_dir}/aspi_layer_test.cpp
+    ${device_test_dir}/usb_driver_layer_test.cpp
   LIBS zrb2x_device)
