@@ -25,7 +25,15 @@ inline int writeChar(int c, FILE* stream) {
 }
 
 inline bool writeAll(const char* text, size_t length, FILE* stream) {
-  return std::fwrite(text, 1, length, stream) == length;
+#if defined(_WIN32)
+  // Character by character into the stream's buffer; the text-mode line end
+  // translation happens when the buffer goes to the file.
+  for (size_t i = 0; i < length; ++i)
+    if (_putc_nolock(static_cast<unsigned char>(text[i]), stream) == EOF) return false;
+  return true;
+#else
+  return fwrite_unlocked(text, 1, length, stream) == length;
+#endif
 }
 
 }  // namespace hexo
