@@ -17,3 +17,9 @@ endif()
 zrb_windows_test(service_pipe_server_tests_win
   SOURCES tests/win/pipe_server_win_test.cpp
   LIBS service_win_testsupport)
+# Under Wine: the installed service, started by the service control manager
+# of the test prefix.
+zrb_windows_test(service_installed_tests_win
+  SOURCES tests/win/installed_service_win_test.cpp
+  LIBS service_win_testsupport
+  DEPENDS veskcv2xs)
