@@ -1,0 +1,102 @@
+// Under Wine: two processes on one virtual reader at once keep each command
+// whole (the reader's named mutex), and the real transports find no device
+// on a machine without reader-writers and say so cleanly.
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "../shared_reader_load.h"
+#include "scratch_dir.h"
+#include "virtual/card_templates.h"
+
+namespace zrb2x::test {
+namespace {
+
+constexpr const char* kSharedFolder = "ZRB2X_TEST_SHARED_READERS";
+
+std::string thisProgram() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return path;
+}
+
+// The second process: runs only when started by the test below.
+TEST(TwoProcesses, ChildHammersTheSharedReader) {
+  const char* folder = std::getenv(kSharedFolder);
+  if (!folder) GTEST_SKIP() << "started by TwoProcesses.KeepEachCommandWhole";
+  auto devices = InProcessDevices::forVirtualReaders(folder);
+  ASSERT_TRUE(devices->OpenLibrary());
+  ASSERT_EQ(devices->CountDevices(), 1u);
+  hammerReader(*devices, 0x80);
+}
+
+TEST(TwoProcesses, KeepEachCommandWhole) {
+  if (std::getenv(kSharedFolder)) GTEST_SKIP() << "this is the child";
+  zrb::test::ScratchDir scratch;
+  const auto reader = scratch.path() / "r0";
+  ASSERT_EQ(virt::createReader(reader, {}), "");
+  ASSERT_EQ(virt::insertCard(reader, virt::CardTemplate::Sram, {}), "");
+  constexpr uint32_t kStart = 1000000;
+  ASSERT_EQ(virt::changeReader(reader, [](auto& s) {
+              s.pullAfter = kStart;
+              s.attentionPending = false;  // no retry to count
+            }),
+            "");
+  auto devices = InProcessDevices::forVirtualReaders(scratch.path());
+  ASSERT_TRUE(devices->OpenLibrary());
+  ASSERT_EQ(devices->CountDevices(), 1u);
+  const uint32_t listCommands = 2;  // status and inquiry while building the list
+
+  SetEnvironmentVariableA(kSharedFolder, scratch.path().string().c_str());
+  std::string command = "\"" + thisProgram() + "\" --gtest_filter=TwoProcesses.ChildHammersTheSharedReader";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  const BOOL started =
+      CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
+  SetEnvironmentVariableA(kSharedFolder, nullptr);
+  ASSERT_TRUE(started);
+  hammerReader(*devices, 0x10);
+  ASSERT_EQ(WaitForSingleObject(child.hProcess, 120000), WAIT_OBJECT_0);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(child.hProcess, &exitCode);
+  CloseHandle(child.hProcess);
+  CloseHandle(child.hThread);
+  EXPECT_EQ(exitCode, 0u);
+
+  std::string text;
+  ASSERT_EQ(virt::showReader(reader, text), "");
+  const uint32_t expected = kStart - 2 * listCommands - 2 * kLoadRounds * kCommandsPerRound;
+  EXPECT_EQ(virt::parseReaderState(text)->pullAfter, expected);
+}
+
+TEST(RealTransports, FindNoDeviceWithoutReaderWriters) {
+  SetEnvironmentVariableA("ZRB2X_VIRTUAL", nullptr);
+  _putenv("ZRB2X_VIRTUAL=");
+  InProcessDevices devices;
+  // The real layers open (their mutexes exist); there is just nothing there.
+  EXPECT_TRUE(devices.OpenLibrary());
+  EXPECT_EQ(devices.CountDevices(), 0u);
+  uint32_t status = 0;
+  EXPECT_EQ(devices.GetStatus(0, &status), 5u);
+  EXPECT_TRUE(devices.CloseLibrary());
+}
+
+TEST(RealTransports, VirtualReadersFollowTheRealOnes) {
+  zrb::test::ScratchDir scratch;
+  ASSERT_EQ(virt::createReader(scratch.path() / "r0", {}), "");
+  ASSERT_EQ(virt::insertCard(scratch.path() / "r0", virt::CardTemplate::Eeprom, {}), "");
+  _putenv(("ZRB2X_VIRTUAL=" + scratch.path().string()).c_str());
+  InProcessDevices devices;
+  EXPECT_TRUE(devices.OpenLibrary());
+  EXPECT_EQ(devices.CountDevices(), 1u);
+  uint32_t status = 0;
+  EXPECT_EQ(devices.GetStatus(0, &status), 0u);
+  EXPECT_EQ(status & 0x300u, 0x300u);
+  devices.CloseLibrary();
+  _putenv("ZRB2X_VIRTUAL=");
+}
+
+}  // namespace
+}  // namespace zrb2x::test

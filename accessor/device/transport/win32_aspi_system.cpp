@@ -1,0 +1,204 @@
+#include "win32_aspi_system.h"
+
+#include <cstddef>
+#include <cstring>
+#include <memory>
+
+namespace zrb2x::win {
+namespace {
+
+constexpr BYTE kHostAdapterInquiry = 0, kExecute = 2, kAbort = 3;
+constexpr BYTE kDirectionIn = 0x08, kDirectionOut = 0x10, kEventNotify = 0x40;
+constexpr DWORD kDosIoctl = 1;  // VWIN32_DIOC_DOS_IOCTL
+constexpr DWORD kCarryFlag = 0x0001;
+
+#pragma pack(push, 1)
+struct HostAdapterInquiry {
+  BYTE command, status, adapter, flags;
+  DWORD reserved;
+  BYTE count, scsiId, managerId[16], identifier[16], unique[16];
+  WORD reserved1;
+};
+struct ExecuteRequest {
+  BYTE command, status, adapter, flags;
+  DWORD reserved;
+  BYTE target, lun;
+  WORD reserved1;
+  DWORD length;
+  BYTE* buffer;
+  BYTE senseLength, cdbLength, adapterStatus, targetStatus;
+  void* postProcess;
+  BYTE reserved2[20];
+  BYTE cdb[16];
+  BYTE sense[14 + 2];
+};
+struct AbortRequest {
+  BYTE command, status, adapter, flags;
+  DWORD reserved;
+  void* toAbort;
+};
+struct DiocRegisters {
+  DWORD ebx, edx, ecx, eax, edi, esi, flags;
+};
+#pragma pack(pop)
+static_assert(offsetof(ExecuteRequest, cdb) == 48);
+static_assert(offsetof(ExecuteRequest, sense) == 64);
+
+// The block-device control minor codes of int 21h function 440Dh.
+constexpr WORD minorCode(os::BlockControl what) {
+  switch (what) {
+    case os::BlockControl::Eject: return 0x0849;
+    case os::BlockControl::Lock: return 0x084A;
+    case os::BlockControl::Unlock: return 0x086A;
+  }
+  return 0;
+}
+
+ExecuteRequest* requestOf(os::AspiCommand& c) { return reinterpret_cast<ExecuteRequest*>(c.request); }
+
+std::optional<std::string> stringValue(HKEY root, const std::string& path, const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::nullopt;
+  char value[256] = {};
+  DWORD size = sizeof value - 1, type = 0;
+  const LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(key);
+  if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
+  value[std::min<DWORD>(size, sizeof value - 1)] = '\0';
+  return std::string(value);
+}
+
+}  // namespace
+
+AspiSystem::~AspiSystem() { unloadManager(); }
+
+bool AspiSystem::loadManager() {
+  unloadManager();
+  manager_ = LoadLibraryA("WNASPI32.DLL");
+  if (manager_) {
+    send_ = reinterpret_cast<SendCommand>(reinterpret_cast<void*>(GetProcAddress(manager_, "SendASPI32Command")));
+    supportInfo_ =
+        reinterpret_cast<GetSupportInfo>(reinterpret_cast<void*>(GetProcAddress(manager_, "GetASPI32SupportInfo")));
+  }
+  vwin32_ = CreateFileA("\\\\.\\VWIN32", 0, 0, nullptr, 0, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  bool ok = manager_ && send_ && supportInfo_ && vwin32_ != INVALID_HANDLE_VALUE;
+  for (HANDLE& event : events_) {
+    event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ok = ok && event;
+  }
+  if (!ok) unloadManager();
+  return ok;
+}
+
+void AspiSystem::unloadManager() {
+  for (HANDLE& event : events_) {
+    if (event) CloseHandle(event);
+    event = nullptr;
+  }
+  if (vwin32_ != INVALID_HANDLE_VALUE) CloseHandle(vwin32_);
+  vwin32_ = INVALID_HANDLE_VALUE;
+  if (manager_) FreeLibrary(manager_);
+  manager_ = nullptr;
+  send_ = nullptr;
+  supportInfo_ = nullptr;
+}
+
+// Without a manager the stubs report an initialisation failure.
+uint32_t AspiSystem::supportInfo() { return supportInfo_ ? supportInfo_() : uint32_t{os::kAspiInitFailure} << 8; }
+
+bool AspiSystem::adapterAnswers(uint8_t adapter) {
+  if (!send_) return false;
+  HostAdapterInquiry inquiry{};
+  inquiry.command = kHostAdapterInquiry;
+  inquiry.adapter = adapter;
+  send_(&inquiry);
+  return inquiry.status == os::kAspiComplete;
+}
+
+uint8_t AspiSystem::submit(os::AspiCommand& c) {
+  if (!send_ || c.slot >= events_.size()) return os::kAspiInitFailure;
+  auto request = std::make_unique<ExecuteRequest>();
+  std::memset(request.get(), 0, sizeof(ExecuteRequest));
+  request->command = kExecute;
+  request->adapter = c.adapter;
+  request->target = c.target;
+  request->lun = c.lun;
+  request->flags = kEventNotify | (c.direction == Direction::In    ? kDirectionIn
+                                   : c.direction == Direction::Out ? kDirectionOut
+                                                                   : 0);
+  request->length = c.count;
+  request->buffer = static_cast<BYTE*>(c.data);
+  request->senseLength = 14;
+  request->cdbLength = c.cdbLength;
+  std::memcpy(request->cdb, c.cdb, std::min<size_t>(c.cdbLength, sizeof request->cdb));
+  request->postProcess = events_[c.slot];
+  ResetEvent(events_[c.slot]);
+  c.request = reinterpret_cast<uintptr_t>(request.release());
+  const uint8_t status = static_cast<uint8_t>(send_(requestOf(c)));
+  if (status != os::kAspiPending) finish(c);
+  return status;
+}
+
+void AspiSystem::finish(os::AspiCommand& c) {
+  std::unique_ptr<ExecuteRequest> request(requestOf(c));
+  c.request = 0;
+  if (!request) return;
+  c.status = request->status;
+  std::memcpy(c.sense, request->sense, sizeof c.sense);
+}
+
+bool AspiSystem::waitForCompletion(os::AspiCommand& c, uint32_t timeoutMs) {
+  if (!c.request) return true;
+  if (WaitForSingleObject(events_[c.slot], timeoutMs) != WAIT_OBJECT_0 && requestOf(c)->status == os::kAspiPending)
+    return false;
+  finish(c);
+  return true;
+}
+
+void AspiSystem::abort(os::AspiCommand& c) {
+  if (!c.request) return;
+  AbortRequest request{};
+  request.command = kAbort;
+  request.adapter = c.adapter;
+  request.toAbort = requestOf(c);
+  if (send_) send_(&request);
+  finish(c);
+}
+
+bool AspiSystem::blockDeviceControl(uint8_t driveNumber, os::BlockControl what) {
+  if (vwin32_ == INVALID_HANDLE_VALUE) return false;
+  DiocRegisters registers{};
+  registers.eax = 0x440D;
+  registers.ebx = driveNumber;  // BH: lock level 0
+  registers.ecx = minorCode(what);
+  registers.flags = kCarryFlag;
+  DWORD returned = 0;
+  const BOOL sent = DeviceIoControl(vwin32_, kDosIoctl, &registers, sizeof registers, &registers, sizeof registers,
+                                    &returned, nullptr);
+  return sent && !(registers.flags & kCarryFlag);
+}
+
+std::vector<std::string> AspiSystem::configManagerEntries() {
+  std::vector<std::string> entries;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_DYN_DATA, "Config Manager\\Enum", 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
+    return entries;
+  char name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD size = sizeof name;
+    if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    entries.emplace_back(name, size);
+  }
+  RegCloseKey(key);
+  return entries;
+}
+
+std::optional<std::string> AspiSystem::configManagerValue(const std::string& entry, const char* name) {
+  return stringValue(HKEY_DYN_DATA, "Config Manager\\Enum\\" + entry, name);
+}
+
+std::optional<std::string> AspiSystem::enumValue(const std::string& hardwareKey, const char* name) {
+  return stringValue(HKEY_LOCAL_MACHINE, "Enum\\" + hardwareKey, name);
+}
+
+}  // namespace zrb2x::win
