@@ -10,9 +10,10 @@ zrb_fuzz_target(service_request_fuzz
 
 # Under Wine: the Win32 pipe server in the test's own process.
 if(ZRB_WINDOWS)
-  add_library(service_win_testsupport STATIC tests/win/raw_pipe_client.cpp tests/win/in_process_server.cpp)
+  add_library(service_win_testsupport STATIC
+    tests/win/raw_pipe_client.cpp tests/win/in_process_server.cpp tests/win/service_control.cpp)
   target_include_directories(service_win_testsupport PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/tests/win)
-  target_link_libraries(service_win_testsupport PUBLIC veskcv_win zrb2x_pipe_client)
+  target_link_libraries(service_win_testsupport PUBLIC veskcv_win zrb2x_pipe_client zrb_testsupport)
 endif()
 zrb_windows_test(service_pipe_server_tests_win
   SOURCES tests/win/pipe_server_win_test.cpp

@@ -15,6 +15,7 @@
 #include "win/module_dir.h"
 #include "pipe_devices.h"
 #include "raw_pipe_client.h"
+#include "service_control.h"
 #include "scratch_dir.h"
 #include "virtual/card_templates.h"
 #include "win32_device_notifier.h"
@@ -28,121 +29,8 @@ namespace code = pipe::code;
 namespace status = pipe::status;
 
 constexpr char kChildEnv[] = "ZRB_SERVICE_TEST_CHILD";
-constexpr char kVirtualKey[] = "Software\\Orvane\\zrb2x";
 constexpr char kHeldEvent[] = "zrb2x-test/exchange-held";
 constexpr uint32_t kChildSpan = 32768;
-
-std::string serviceProgram() {
-  std::string path = zrb::test::deliverableDirectory() + "\\veskcv2xs.exe";
-  char full[MAX_PATH];
-  DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-  return n > 0 && n < MAX_PATH ? std::string(full) : path;
-}
-
-// The service's hidden window lives on the desktop of the service's window
-// station; look for it on every window station's default desktop (from a
-// thread of its own, which may change desktops) and send it the broadcast a
-// device arrival causes.
-BOOL CALLBACK collectName(LPSTR name, LPARAM list) {
-  reinterpret_cast<std::vector<std::string>*>(list)->push_back(name);
-  return TRUE;
-}
-
-int sendDeviceChangeToServiceWindows() {
-  int reached = 0;
-  std::thread([&] {
-    std::vector<std::string> stations;
-    EnumWindowStationsA(collectName, reinterpret_cast<LPARAM>(&stations));
-    HWINSTA original = GetProcessWindowStation();
-    for (const std::string& name : stations) {
-      HWINSTA station = OpenWindowStationA(name.c_str(), FALSE, WINSTA_ALL_ACCESS);
-      if (!station) continue;
-      SetProcessWindowStation(station);
-      HDESK desktop = OpenDesktopA("Default", 0, FALSE, GENERIC_ALL);
-      if (desktop && SetThreadDesktop(desktop)) {
-        for (HWND w = FindWindowExA(nullptr, nullptr, win::kNotifierClassName, nullptr); w;
-             w = FindWindowExA(nullptr, w, win::kNotifierClassName, nullptr)) {
-          DWORD_PTR ignored;
-          SendMessageTimeoutA(w, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
-          ++reached;
-        }
-      }
-      SetProcessWindowStation(original);
-      if (desktop) CloseDesktop(desktop);
-      CloseWindowStation(station);
-    }
-  }).join();
-  return reached;
-}
-
-DWORD runAndWait(const std::string& commandLine, DWORD timeoutMs = 60000, HANDLE* keep = nullptr) {
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0xFFFFFFFF;
-  CloseHandle(pi.hThread);
-  if (keep) {
-    *keep = pi.hProcess;
-    return 0;
-  }
-  DWORD code = 0xFFFFFFFE;
-  if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-  else TerminateProcess(pi.hProcess, 1);
-  CloseHandle(pi.hProcess);
-  return code;
-}
-
-class Service {
- public:
-  Service() : manager_(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {}
-  ~Service() {
-    if (manager_) CloseServiceHandle(manager_);
-  }
-  SC_HANDLE open() { return OpenServiceA(manager_, win::kServiceName, SERVICE_ALL_ACCESS); }
-  DWORD state() {
-    SC_HANDLE s = open();
-    if (!s) return 0;
-    SERVICE_STATUS st{};
-    QueryServiceStatus(s, &st);
-    CloseServiceHandle(s);
-    return st.dwCurrentState;
-  }
-  bool waitFor(DWORD wanted, DWORD ms = 15000) {
-    for (DWORD waited = 0; waited < ms; waited += 50) {
-      if (state() == wanted) return true;
-      Sleep(50);
-    }
-    return false;
-  }
-  bool start() {
-    SC_HANDLE s = open();
-    bool ok = s && StartServiceA(s, 0, nullptr);
-    if (s) CloseServiceHandle(s);
-    return ok && waitFor(SERVICE_RUNNING);
-  }
-  bool requestStop() {
-    SC_HANDLE s = open();
-    SERVICE_STATUS st{};
-    bool ok = s && ControlService(s, SERVICE_CONTROL_STOP, &st);
-    if (s) CloseServiceHandle(s);
-    return ok;
-  }
-
- private:
-  SC_HANDLE manager_;
-};
-
-void setVirtualFolder(const std::string& folder) {
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kVirtualKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  if (folder.empty()) RegDeleteValueA(key, "VirtualReaders");
-  else RegSetValueExA(key, "VirtualReaders", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                      static_cast<DWORD>(folder.size() + 1));
-  RegCloseKey(key);
-}
 
 void addReader(const std::filesystem::path& folder, virt::CardTemplate card) {
   ASSERT_EQ(virt::createReader(folder, {}), "");
@@ -160,18 +48,17 @@ class InstalledServiceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (std::getenv(kChildEnv)) GTEST_SKIP() << "child process";
-    runAndWait("\"" + serviceProgram() + "\" -remove");  // a leftover of an aborted run
     addReader(scratch.path() / "r0", virt::CardTemplate::Sram);
-    setVirtualFolder(scratch.path().string());
-    ASSERT_EQ(runAndWait("\"" + serviceProgram() + "\" /INSTALL"), 0u);
-    ASSERT_TRUE(service.start());
+    ASSERT_TRUE(setMachineVirtualFolder(scratch.path().string()));
+    ASSERT_TRUE(service.installAndStart());
   }
   void TearDown() override {
     if (std::getenv(kChildEnv)) return;
-    EXPECT_EQ(runAndWait("\"" + serviceProgram() + "\" -Remove"), 0u);
-    setVirtualFolder("");
+    service.remove();
+    EXPECT_EQ(service.state(), 0u);
+    setMachineVirtualFolder("");
   }
-  Service service;
+  ServiceManager service;
   zrb::test::ScratchDir scratch;
 };
 
@@ -185,7 +72,7 @@ TEST_F(InstalledServiceTest, InstallsAutoStartServesStopsOnRequestAndRemoves) {
   EXPECT_EQ(config->dwStartType, static_cast<DWORD>(SERVICE_AUTO_START));
   EXPECT_EQ(config->dwServiceType & SERVICE_WIN32_OWN_PROCESS, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
   EXPECT_STREQ(config->lpDisplayName, "ZRB-2x Access Service");
-  EXPECT_EQ(_stricmp(config->lpBinaryPathName, serviceProgram().c_str()), 0) << config->lpBinaryPathName;
+  EXPECT_EQ(_stricmp(config->lpBinaryPathName, serviceProgramPath().c_str()), 0) << config->lpBinaryPathName;
   CloseServiceHandle(handle);
 
   auto devices = attach();
@@ -229,7 +116,7 @@ TEST_F(InstalledServiceTest, SeveralClientProcessesAtOnceKeepTheirDataApart) {
   for (int i = 0; i < kChildren; ++i) {
     SetEnvironmentVariableA(kChildEnv, std::to_string(i).c_str());
     HANDLE process = nullptr;
-    runAndWait("\"" + zrb::test::executableDirectory() + "\\service_installed_tests_win.exe\" "
+    runProgram("\"" + zrb::test::executableDirectory() + "\\service_installed_tests_win.exe\" "
                "--gtest_filter=ChildClient.WritesAndReadsItsOwnRange",
                0, &process);
     ASSERT_NE(process, nullptr);
@@ -256,7 +143,7 @@ TEST_F(InstalledServiceTest, AClientKilledMidExchangeLeavesTheServiceServingEver
   SetEnvironmentVariableA(kChildEnv, "hold");
   HANDLE held = CreateEventA(nullptr, TRUE, FALSE, kHeldEvent);
   HANDLE child = nullptr;
-  runAndWait("\"" + zrb::test::executableDirectory() + "\\service_installed_tests_win.exe\" "
+  runProgram("\"" + zrb::test::executableDirectory() + "\\service_installed_tests_win.exe\" "
              "--gtest_filter=ChildClient.HoldsAnExchangeOpen",
              0, &child);
   SetEnvironmentVariableA(kChildEnv, nullptr);
