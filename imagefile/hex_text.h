@@ -1,8 +1,10 @@
 // Hexadecimal digits of the text formats: upper case only, both ways.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace hexo {
 
@@ -14,9 +16,16 @@ inline char* appendHex(char* out, uint32_t value, int digits) {
   return out;
 }
 
+// Both digits of every byte value, so that a byte costs one lookup.
+constexpr std::array<std::array<char, 2>, 256> makeBytePairs() {
+  std::array<std::array<char, 2>, 256> pairs{};
+  for (int value = 0; value < 256; ++value) pairs[value] = {kUpperDigits[value >> 4], kUpperDigits[value & 0xF]};
+  return pairs;
+}
+inline constexpr std::array<std::array<char, 2>, 256> kBytePairs = makeBytePairs();
+
 inline char* appendByte(char* out, uint8_t value) {
-  out[0] = kUpperDigits[value >> 4];
-  out[1] = kUpperDigits[value & 0xF];
+  std::memcpy(out, kBytePairs[value].data(), 2);
   return out + 2;
 }
 

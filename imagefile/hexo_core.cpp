@@ -89,8 +89,6 @@ void finishOpen(HexoHandle& handle, FILE* stream, FileType type, bool writing) {
   handle.putOp = ops.put;
 }
 
-bool isOpen(const HexoHandle& handle) { return handle.getOp != nullptr && handle.file != nullptr; }
-
 }  // namespace
 
 FileType typeFromPath(const char* path) {
@@ -121,19 +119,6 @@ int32_t openStream(HexoHandle& handle, FILE* stream, const char* path, int32_t d
   if (stream == nullptr) return fail(handle, ERR_OPEN);
   finishOpen(handle, stream, resolveType(handle.path, type), direction == MODE_WRITE);
   return 0;
-}
-
-// A closed handle has no operations; calls on it fail instead of jumping
-// through a null pointer.
-int32_t getByte(HexoHandle& handle, uint32_t* address) {
-  if (!isOpen(handle)) return -1;
-  uint32_t ignored;
-  return handle.getOp(&handle, address != nullptr ? address : &ignored);
-}
-
-int32_t putByte(HexoHandle& handle, uint32_t address, int32_t byte) {
-  if (!isOpen(handle)) return -1;
-  return handle.putOp(&handle, address, byte);
 }
 
 int32_t isEof(const HexoHandle& handle) { return handle.eof != 0 ? 1 : 0; }

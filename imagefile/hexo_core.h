@@ -23,8 +23,21 @@ int32_t open(HexoHandle& handle, const char* path, int32_t direction, int32_t ty
 // and closes it in close()). Lets tests and the fuzzer read from memory.
 int32_t openStream(HexoHandle& handle, FILE* stream, const char* path, int32_t direction, int32_t type);
 
-int32_t getByte(HexoHandle& handle, uint32_t* address);
-int32_t putByte(HexoHandle& handle, uint32_t address, int32_t byte);
+// A closed handle has no operations; calls on it fail instead of jumping
+// through a null pointer. Inline: these two run once per byte.
+inline bool isOpen(const HexoHandle& handle) { return handle.getOp != nullptr && handle.file != nullptr; }
+
+inline int32_t getByte(HexoHandle& handle, uint32_t* address) {
+  if (!isOpen(handle)) return -1;
+  uint32_t ignored;
+  return handle.getOp(&handle, address != nullptr ? address : &ignored);
+}
+
+inline int32_t putByte(HexoHandle& handle, uint32_t address, int32_t byte) {
+  if (!isOpen(handle)) return -1;
+  return handle.putOp(&handle, address, byte);
+}
+
 int32_t isEof(const HexoHandle& handle);
 int32_t close(HexoHandle& handle);
 int32_t error(const HexoHandle& handle);
