@@ -18,3 +18,10 @@ zrb_host_test(device_tests SOURCES ${device_test_sources} LIBS zrb2x_device)
 zrb_windows_test(device_tests_win SOURCES ${device_test_sources} LIBS zrb2x_device)
 zrb_windows_test(device_wine_tests SOURCES ${device_test_dir}/win/two_process_test.cpp LIBS zrb2x_device)
 zrb_windows_test(device_wine_tests_win98 WIN98 SOURCES ${device_test_dir}/win/two_process_test.cpp LIBS zrb2x_device)
+
+# The virtual reader's description parser and command execution take outside
+# input (an editable file, CDBs from any caller).
+zrb_fuzz_target(device_reader_state_fuzz SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/reader_state_fuzz.cpp
+  LIBS zrb2x_device CORPUS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/reader_state_corpus)
+zrb_fuzz_target(device_virtual_command_fuzz SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/virtual_command_fuzz.cpp
+  LIBS zrb2x_device CORPUS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/virtual_command_corpus)
