@@ -167,20 +167,6 @@ TEST_P(Hexo32Dll, ErrorTextsAreShiftJisWhateverTheCodePage) {
   }
 }
 
-TEST_P(Hexo32Dll, BinaryWriterFillsGapsAndRefusesFallingAddresses) {
-  ASSERT_NE(module, nullptr);
-  const Hexo32 api = bound();
-  HexoHandle handle;
-  ASSERT_EQ(api.open(&handle, (dir / "image.bin").string().c_str(), 'w', 7), 0);
-  EXPECT_EQ(api.getType(&handle), 0);
-  for (uint32_t address : {5u, 6u, 9u}) EXPECT_EQ(api.putB(&handle, address, static_cast<int32_t>(address)), address);
-  EXPECT_EQ(api.putB(&handle, 7, 7), -1);
-  EXPECT_EQ(api.getError(&handle), 10);
-  EXPECT_EQ(api.getLineNo(&handle), 5);
-  EXPECT_EQ(api.close(&handle), 0);
-  EXPECT_EQ(readFile(dir / "image.bin"), std::string("\x05\x06\xFF\xFF\x09", 5));
-}
-
 TEST(Hexo32Version, FileVersionMatchesTheReportedVersion) {
   const std::string path = zrb::test::deliverableDirectory() + "\\hexo32.dll";
   DWORD ignored = 0;
