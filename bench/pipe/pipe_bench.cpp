@@ -1,0 +1,203 @@
+// Throughput of a 16 MiB SRAM card in 64 KiB calls, as the card utility
+// moves data: the virtual reader-writer driven directly in this process (the
+// reference), the pipe client against the installed service, and the whole
+// path through slothub.dll and veskci2xs.dll to the service. Every pass is
+// checked against the pattern written. Run under Wine: bench/pipe/run.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "card_service.h"
+#include "in_process_devices.h"
+#include "pipe_devices.h"
+#include "scratch_dir.h"
+#include "service_control.h"
+#include "virtual/card_templates.h"
+#include "win/module_dir.h"
+#include "win32_pipe_transport.h"
+
+namespace {
+
+using namespace zrb2x;
+constexpr uint32_t kCardSize = 16u << 20;
+constexpr uint32_t kCall = 64u << 10;
+
+// Moves the whole card in 64 KiB calls; returns MB/s, or -1 when a call failed.
+double pass(const std::function<uint32_t(uint32_t offset, uint8_t* data)>& call, std::vector<uint8_t>& buffer) {
+  auto start = std::chrono::steady_clock::now();
+  for (uint32_t offset = 0; offset < kCardSize; offset += kCall)
+    if (call(offset, buffer.data() + offset) != 0) return -1;
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return kCardSize / 1e6 / seconds;
+}
+
+struct Row {
+  std::string path;
+  double write = -1, read = -1;
+  bool intact = false;
+  std::string note;
+};
+
+std::vector<uint8_t> pattern(uint8_t seed) {
+  std::vector<uint8_t> bytes(kCardSize);
+  for (uint32_t i = 0; i < kCardSize; ++i) bytes[i] = static_cast<uint8_t>(seed + i * 7 + (i >> 16));
+  return bytes;
+}
+
+Row measure(const std::string& path, uint8_t seed, const std::function<uint32_t(uint32_t, uint8_t*)>& write,
+            const std::function<uint32_t(uint32_t, uint8_t*)>& read) {
+  Row row{path};
+  std::vector<uint8_t> data = pattern(seed), back(kCardSize, 0);
+  row.write = pass(write, data);
+  row.read = pass(read, back);
+  row.intact = row.write > 0 && row.read > 0 && back == data;
+  return row;
+}
+
+double directStatusSeconds = 0;
+
+Row direct(const std::filesystem::path& root) {
+  auto devices = InProcessDevices::forVirtualReaders(root);
+  uint32_t status = 0;
+  if (!devices->OpenLibrary() || devices->CountDevices() < 1) return {"virtual reader, direct", -1, -1, false, "no reader"};
+  devices->GetStatus(0, &status);  // takes the card change of the insert
+  Row row = measure(
+      "virtual reader, direct", 1, [&](uint32_t o, uint8_t* p) { return devices->WriteCommon(0, o, kCall, p); },
+      [&](uint32_t o, uint8_t* p) { return devices->ReadCommon(0, o, kCall, p); });
+  constexpr int kRequests = 500;
+  auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < kRequests; ++i) devices->GetStatus(0, &status);
+  directStatusSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / kRequests;
+  return row;
+}
+
+// The pipe transport with a count of the busy-pipe waits: between two
+// requests the service has to disconnect and listen again.
+class CountingTransport final : public pipe::PipeTransport {
+ public:
+  explicit CountingTransport(std::unique_ptr<pipe::PipeTransport> inner) : inner_(std::move(inner)) {}
+  bool openMutex() override { return inner_->openMutex(); }
+  void closeMutex() override { inner_->closeMutex(); }
+  pipe::MutexWait waitMutex(uint32_t ms) override { return inner_->waitMutex(ms); }
+  void releaseMutex() override { inner_->releaseMutex(); }
+  pipe::PipeOpen openPipe() override { return inner_->openPipe(); }
+  bool writeMessage(const void* d, uint32_t n) override { return inner_->writeMessage(d, n); }
+  bool readMessage(void* d, uint32_t n) override { return inner_->readMessage(d, n); }
+  bool closePipe() override { return inner_->closePipe(); }
+  void sleep(uint32_t ms) override {
+    ++sleeps;
+    auto start = std::chrono::steady_clock::now();
+    inner_->sleep(ms);
+    sleptSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+  void setLastError(uint32_t e) override { inner_->setLastError(e); }
+  uint32_t sleeps = 0;
+  double sleptSeconds = 0;
+
+ private:
+  std::unique_ptr<pipe::PipeTransport> inner_;
+};
+
+// The fixed cost of one exchange: a status request carries 4 bytes.
+void exchangeCost() {
+  auto owned = std::make_unique<CountingTransport>(pipe::makeWin32PipeTransport());
+  CountingTransport* counting = owned.get();
+  pipe::PipeDevices devices(std::move(owned));
+  if (!devices.OpenLibrary()) return;
+  constexpr int kRequests = 500;
+  uint32_t status = 0;
+  counting->sleeps = 0;
+  counting->sleptSeconds = 0;
+  auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < kRequests; ++i) devices.GetStatus(0, &status);
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("one status request: %.0f us through the pipe (%.0f us of it waiting for the busy pipe, %.2f waits),"
+              " %.0f us direct\n",
+              seconds / kRequests * 1e6, counting->sleptSeconds / kRequests * 1e6, double(counting->sleeps) / kRequests,
+              directStatusSeconds * 1e6);
+}
+
+Row pipeClient() {
+  auto devices = pipe::makeServicePipeDevices();
+  if (!devices->OpenLibrary() || devices->CountDevices() < 1) return {"pipe client -> service", -1, -1, false, "no service"};
+  uint32_t status = 0;
+  devices->GetStatus(0, &status);
+  return measure(
+      "pipe client -> service", 2, [&](uint32_t o, uint8_t* p) { return devices->WriteCommon(0, o, kCall, p); },
+      [&](uint32_t o, uint8_t* p) { return devices->ReadCommon(0, o, kCall, p); });
+}
+
+Row slothub() {
+  Row none{"slothub.dll -> service", -1, -1, false, ""};
+  const std::string bin = zrb::test::deliverableDirectory();
+  SetDllDirectoryA(bin.c_str());
+  HMODULE module = LoadLibraryA((bin + "\\slothub.dll").c_str());
+  if (!module) return none.note = "slothub.dll not found", none;
+  auto veskcm = reinterpret_cast<cardservice::CardEntry>(GetProcAddress(module, "VESKCM"));
+  auto service = reinterpret_cast<cardservice::LegacyEntry>(GetProcAddress(module, "SlotHubService"));
+  Row row = none;
+  cardservice::ManagerInfo info{};
+  if (!veskcm || !service || veskcm(cardservice::FN_OPEN, 0, 0, 0, 0, nullptr) != 0 ||
+      veskcm(cardservice::FN_INFO, 0, 0, 0, sizeof info, &info) != 0 || info.socketCount == 0) {
+    row.note = "no socket: the accessor did not attach";
+  } else {
+    auto call = [&](uint32_t code, uint32_t offset, uint8_t* data) {
+      cardservice::SlotRequest request{0, 0, offset};
+      return static_cast<uint32_t>(service(code, &request, sizeof request, data, kCall));
+    };
+    uint8_t status = 0;
+    call(cardservice::FN_STATUS, 0, &status);
+    row = measure(
+        "slothub.dll -> service", 3, [&](uint32_t o, uint8_t* p) { return call(cardservice::FN_WRITE, o, p); },
+        [&](uint32_t o, uint8_t* p) { return call(cardservice::FN_READ, o, p); });
+  }
+  if (veskcm) veskcm(cardservice::FN_CLOSE, 0, 0, 0, 0, nullptr);
+  FreeLibrary(module);
+  return row;
+}
+
+void print(const Row& row) {
+  if (row.write < 0) {
+    std::printf("%-26s %10s %10s  %s\n", row.path.c_str(), "-", "-", row.note.c_str());
+    return;
+  }
+  std::printf("%-26s %10.1f %10.1f  %s\n", row.path.c_str(), row.write, row.read,
+              row.intact ? "data intact" : "DATA DIFFERS");
+}
+
+}  // namespace
+
+int main() {
+  zrb::test::ScratchDir scratch;
+  virt::InsertOptions card;
+  card.size = kCardSize;
+  if (!virt::createReader(scratch / "r0", {}).empty() ||
+      !virt::insertCard(scratch / "r0", virt::CardTemplate::Sram, card).empty()) {
+    std::printf("cannot make the virtual reader\n");
+    return 1;
+  }
+  std::printf("16 MiB SRAM card in 64 KiB calls, MB/s\n%-26s %10s %10s\n", "path", "write", "read");
+  std::vector<Row> rows{direct(scratch.path())};
+  print(rows.back());
+
+  using namespace zrb2x::service::test;
+  ServiceManager service;
+  if (!setMachineVirtualFolder(scratch.path().string()) || !service.installAndStart()) {
+    std::printf("the service could not be installed and started\n");
+  } else {
+    rows.push_back(pipeClient());
+    print(rows.back());
+    rows.push_back(slothub());
+    print(rows.back());
+    exchangeCost();
+  }
+  service.remove();
+  setMachineVirtualFolder("");
+  for (const Row& row : rows)
+    if (row.write > 0 && !row.intact) return 1;
+  return 0;
+}
