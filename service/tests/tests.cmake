@@ -24,3 +24,9 @@ zrb_windows_test(service_installed_tests_win
   SOURCES tests/win/installed_service_win_test.cpp
   LIBS service_win_testsupport
   DEPENDS veskcv2xs)
+# The service program writes to no console: it must be a GUI-subsystem program
+# (a console one would open a window, or fail, when the manager starts it).
+if(ZRB_WINDOWS)
+  zrb_windows_script_test(service_program_subsystem
+    COMMAND sh -c "${ZRB_OBJDUMP} -p \"$<TARGET_FILE:veskcv2xs>\" | grep -q 'Subsystem.*Windows GUI'")
+endif()
