@@ -1,7 +1,7 @@
 #include "win32_attach_platform.h"
 
 #include "in_process_devices.h"
-#include "service_pipe_operations.h"
+#include "win32_pipe_transport.h"
 #include "win32_version_resource.h"
 
 namespace accessor {
@@ -22,7 +22,7 @@ bool Win32AttachPlatform::ntFamily() {
 }
 
 std::unique_ptr<zrb2x::DeviceOperations> Win32AttachPlatform::serviceBinding() {
-  return std::make_unique<ServicePipeOperations>();
+  return zrb2x::pipe::makeServicePipeDevices();
 }
 
 std::unique_ptr<zrb2x::DeviceOperations> Win32AttachPlatform::inProcessBinding() {
