@@ -165,6 +165,16 @@ TEST_F(InstalledServiceTest, AClientKilledMidExchangeLeavesTheServiceServingEver
   EXPECT_EQ(service.state(), static_cast<DWORD>(SERVICE_RUNNING));
 }
 
+TEST(ServiceProgram, WordsWithoutADashOrSlashStartTheDispatcherWhichEndsAtOnce) {
+  if (std::getenv(kChildEnv)) GTEST_SKIP() << "child process";
+  ServiceManager service;
+  service.remove();
+  EXPECT_EQ(runProgram("\"" + serviceProgramPath() + "\" install", 20000), 0u);
+  EXPECT_EQ(runProgram("\"" + serviceProgramPath() + "\"", 20000), 0u);
+  EXPECT_EQ(runProgram("\"" + serviceProgramPath() + "\" -uninstall", 20000), 0u);
+  EXPECT_EQ(service.state(), 0u);  // nothing was installed
+}
+
 // Run only as child processes of the tests above.
 TEST(ChildClient, WritesAndReadsItsOwnRange) {
   const char* index = std::getenv(kChildEnv);
