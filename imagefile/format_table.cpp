@@ -13,11 +13,11 @@ struct FormatRow {
 // Indexed by file type. One S-record reader serves all three address widths;
 // the writer takes its parameters from the type at initialisation.
 const FormatRow kFormats[] = {
-    {&kBinaryReader, &kBinaryWriter},    // TYPE_BINARY
+    {&kBinaryReader, &kBinaryWriter},      // TYPE_BINARY
     {&kIntelHexReader, &kIntelHexWriter},  // TYPE_INTEL_HEX
-    {&kSrecordReader, &kSrecordWriter},  // TYPE_S19
-    {&kSrecordReader, &kSrecordWriter},  // TYPE_S28
-    {&kSrecordReader, &kSrecordWriter},  // TYPE_S37
+    {&kSrecordReader, &kSrecordWriter},    // TYPE_S19
+    {&kSrecordReader, &kSrecordWriter},    // TYPE_S28
+    {&kSrecordReader, &kSrecordWriter},    // TYPE_S37
 };
 static_assert(sizeof(kFormats) / sizeof(kFormats[0]) == TYPE_S37 + 1);
 

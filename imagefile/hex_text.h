@@ -19,7 +19,8 @@ inline char* appendHex(char* out, uint32_t value, int digits) {
 // Both digits of every byte value, so that a byte costs one lookup.
 constexpr std::array<std::array<char, 2>, 256> makeBytePairs() {
   std::array<std::array<char, 2>, 256> pairs{};
-  for (int value = 0; value < 256; ++value) pairs[value] = {kUpperDigits[value >> 4], kUpperDigits[value & 0xF]};
+  for (int value = 0; value < 256; ++value)
+    pairs[value] = {kUpperDigits[value >> 4], kUpperDigits[value & 0xF]};
   return pairs;
 }
 inline constexpr std::array<std::array<char, 2>, 256> kBytePairs = makeBytePairs();

@@ -14,7 +14,9 @@ namespace {
 constexpr size_t kCount = 0, kAddressHigh = 1, kAddressLow = 2, kType = 3, kData = 4;
 constexpr size_t kFrameBytes = 5;  // count, address high, address low, type, checksum
 
-uint8_t byteAt(const HexoHexReadState& state, size_t index) { return static_cast<uint8_t>(state.line[index]); }
+uint8_t byteAt(const HexoHexReadState& state, size_t index) {
+  return static_cast<uint8_t>(state.line[index]);
+}
 
 // The value of an extended address record. Its count is not checked: the
 // value is always the first two bytes behind the type.
@@ -83,7 +85,9 @@ bool fetchDataRecord(HexoHandle& handle) {
   return false;
 }
 
-void initReader(HexoHandle& handle, FileType) { std::memset(&handle.state.hexRead, 0, sizeof handle.state.hexRead); }
+void initReader(HexoHandle& handle, FileType) {
+  std::memset(&handle.state.hexRead, 0, sizeof handle.state.hexRead);
+}
 
 int32_t getHex(HexoHandle* handle, uint32_t* address) {
   if (handle->eof != 0 || handle->error != 0) return -1;

@@ -73,10 +73,12 @@ bool changeBases(HexoHandle& handle, Bases from, Bases to) {
   const bool segmentChanges = from.segment != to.segment;
   const bool linearChanges = from.linear != to.linear;
   const auto segment = [&] {
-    return !segmentChanges || writeExtendedRecord(handle, kSegmentRecord, static_cast<uint16_t>(to.segment >> 4));
+    return !segmentChanges ||
+           writeExtendedRecord(handle, kSegmentRecord, static_cast<uint16_t>(to.segment >> 4));
   };
   const auto linear = [&] {
-    return !linearChanges || writeExtendedRecord(handle, kLinearRecord, static_cast<uint16_t>(to.linear >> 16));
+    return !linearChanges ||
+           writeExtendedRecord(handle, kLinearRecord, static_cast<uint16_t>(to.linear >> 16));
   };
   return to.linear != 0 ? segment() && linear() : linear() && segment();
 }

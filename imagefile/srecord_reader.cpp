@@ -12,7 +12,9 @@ namespace {
 
 enum class Outcome { NextRecord, DataReady, EndOfFile, Failed };
 
-uint8_t byteAt(const HexoSrecReadState& state, size_t index) { return static_cast<uint8_t>(state.line[index]); }
+uint8_t byteAt(const HexoSrecReadState& state, size_t index) {
+  return static_cast<uint8_t>(state.line[index]);
+}
 
 // Data record with an address of `Length` bytes, big-endian, behind the count.
 template <uint32_t Length>

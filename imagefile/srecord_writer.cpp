@@ -43,7 +43,8 @@ bool flush(HexoHandle& handle) {
   *out++ = state.dataRecordFormat[1];
   out = appendByte(out, count);
   out = appendHex(out, state.recordAddress, static_cast<int>(state.addressBytes * 2));
-  for (uint32_t i = 0; i < state.addressBytes; ++i) sum = static_cast<uint8_t>(sum + (state.recordAddress >> (8 * i)));
+  for (uint32_t i = 0; i < state.addressBytes; ++i)
+    sum = static_cast<uint8_t>(sum + (state.recordAddress >> (8 * i)));
   for (uint32_t i = 0; i < state.pendingCount; ++i) {
     out = appendByte(out, state.data[i]);
     sum = static_cast<uint8_t>(sum + state.data[i]);
@@ -70,8 +71,8 @@ int32_t putSrecord(HexoHandle* handle, uint32_t address, int32_t byte) {
   if (handle->error != 0) return -1;
   HexoSrecWriteState& state = handle->state.srecWrite;
   if (address > state.highestAddress) return fail(*handle, ERR_ADDRESS_OVERFLOW);
-  const bool continues =
-      state.pendingCount < kRecordDataSize && state.recordAddress + state.pendingCount == address && address % 16 != 0;
+  const bool continues = state.pendingCount < kRecordDataSize &&
+                         state.recordAddress + state.pendingCount == address && address % 16 != 0;
   if (!continues) {
     if (!flush(*handle)) return -1;
     state.recordAddress = address;

@@ -46,7 +46,8 @@ inline ReadWindow readWindow(FILE* stream) {
 #if defined(HEXO_MSVCRT_BUFFER)
   return {stream->_ptr, stream->_ptr + (stream->_cnt > 0 ? stream->_cnt : 0)};
 #elif defined(HEXO_GLIBC_BUFFER)
-  if (stream->_IO_read_ptr == nullptr || stream->_IO_read_end < stream->_IO_read_ptr) return {nullptr, nullptr};
+  if (stream->_IO_read_ptr == nullptr || stream->_IO_read_end < stream->_IO_read_ptr)
+    return {nullptr, nullptr};
   return {stream->_IO_read_ptr, stream->_IO_read_end};
 #else
   (void)stream;

@@ -46,7 +46,9 @@ struct Figures {
 
 using Clock = std::chrono::steady_clock;
 
-double seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+double seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
 
 double megabytesPerSecond(uint64_t bytes, double elapsed) { return elapsed > 0 ? bytes / elapsed / 1e6 : 0; }
 
@@ -90,7 +92,8 @@ bool measure(const ImageFileApi& api, const Format& format, const std::vector<ui
     api.close(&handle);
     readTime += seconds(start);
     if (!same || expected != count || error != 0) {
-      std::fprintf(stderr, "%s: read back differs (error %d, %u of %u bytes)\n", format.name, error, expected, count);
+      std::fprintf(stderr, "%s: read back differs (error %d, %u of %u bytes)\n", format.name, error, expected,
+                   count);
       return false;
     }
   }
@@ -114,8 +117,8 @@ bool measureSrecCat(const Format& format, const std::string& binaryImage, const 
   const std::string out = folder + "/srec_cat" + format.extension;
   const double write =
       timeCommand("srec_cat " + binaryImage + " -binary -o " + out + " " + format.srecCatArguments);
-  const double read =
-      timeCommand("srec_cat " + ourFile + " " + format.srecCatArguments + " -o " + folder + "/srec_cat_back.bin -binary 2>/dev/null");
+  const double read = timeCommand("srec_cat " + ourFile + " " + format.srecCatArguments + " -o " + folder +
+                                  "/srec_cat_back.bin -binary 2>/dev/null");
   std::filesystem::remove(out);
   std::filesystem::remove(folder + "/srec_cat_back.bin");
   if (write < 0 || read < 0) return false;
@@ -151,8 +154,8 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(folder);
   const uint64_t size = mib << 20;
   const std::vector<uint8_t> image = randomImage(size);
-  std::map<std::string, Figures> reference = referenceIn.empty() ? std::map<std::string, Figures>{}
-                                                                  : readReference(referenceIn);
+  std::map<std::string, Figures> reference =
+      referenceIn.empty() ? std::map<std::string, Figures>{} : readReference(referenceIn);
   std::ofstream referenceFile;
   if (!referenceOut.empty()) referenceFile.open(referenceOut);
 
@@ -180,15 +183,16 @@ int main(int argc, char** argv) {
     std::ofstream(binary, std::ios::binary).write(reinterpret_cast<const char*>(part.data()), part.size());
     if (!measureSrecCat(format, binary, ours, folder, partSize, srecCat)) ++failures;
     std::filesystem::remove(binary);
-    if (referenceFile) referenceFile << format.name << ' ' << srecCat.writeMBps << ' ' << srecCat.readMBps << '\n';
+    if (referenceFile)
+      referenceFile << format.name << ' ' << srecCat.writeMBps << ' ' << srecCat.readMBps << '\n';
 #else
     if (reference.count(format.name)) srecCat = reference[format.name];
 #endif
     std::filesystem::remove(ours);
     const auto ratio = [](double ours, double theirs) { return theirs > 0 ? ours / theirs : 0; };
     std::printf("%-7s %10.1f %10.1f %14.1f %14.1f %8.1f %8.1f\n", format.name, figures.writeMBps,
-                figures.readMBps, srecCat.writeMBps, srecCat.readMBps, ratio(figures.writeMBps, srecCat.writeMBps),
-                ratio(figures.readMBps, srecCat.readMBps));
+                figures.readMBps, srecCat.writeMBps, srecCat.readMBps,
+                ratio(figures.writeMBps, srecCat.writeMBps), ratio(figures.readMBps, srecCat.readMBps));
     std::fflush(stdout);
   }
   std::filesystem::remove_all(folder);

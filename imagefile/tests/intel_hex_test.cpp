@@ -10,8 +10,8 @@
 #include "scratch_dir.h"
 
 using hexo::test::Cell;
-using hexo::test::readLines;
 using hexo::test::readImage;
+using hexo::test::readLines;
 using hexo::test::readText;
 using hexo::test::writeImage;
 
@@ -30,11 +30,13 @@ std::string printfRendering(const std::vector<Cell>& cells) {
   char buffer[16];
   for (size_t i = 0; i < cells.size();) {
     size_t end = i + 1;
-    while (end < cells.size() && cells[end].address == cells[end - 1].address + 1 && cells[end].address % 16 != 0)
+    while (end < cells.size() && cells[end].address == cells[end - 1].address + 1 &&
+           cells[end].address % 16 != 0)
       ++end;
     const uint32_t address = cells[i].address;
     const unsigned count = static_cast<unsigned>(end - i);
-    std::snprintf(buffer, sizeof buffer, ":%02X%02X%02X%02X", count, (address >> 8) & 0xFF, address & 0xFF, 0);
+    std::snprintf(buffer, sizeof buffer, ":%02X%02X%02X%02X", count, (address >> 8) & 0xFF, address & 0xFF,
+                  0);
     text += buffer;
     unsigned sum = count + (address >> 8) + address;
     for (size_t j = i; j < end; ++j) {
@@ -58,7 +60,9 @@ class IntelHex : public ::testing::Test {
     EXPECT_EQ(writeImage(file, hexo::TYPE_INTEL_HEX, cells), 0);
     return readLines(file);
   }
-  hexo::test::ReadResult read(const std::string& text) { return readText(dir.path(), text, hexo::TYPE_INTEL_HEX); }
+  hexo::test::ReadResult read(const std::string& text) {
+    return readText(dir.path(), text, hexo::TYPE_INTEL_HEX);
+  }
 };
 
 // ---- Writing ------------------------------------------------------------------
@@ -139,14 +143,16 @@ TEST_F(IntelHex, AddressesCarryAcrossSixtyFourKiBAndOneMiB) {
 // A record running across (or ending on) a 64 KiB boundary carries nothing
 // into the next record: tools write such a record and then the next linear base.
 TEST_F(IntelHex, RecordAcrossSixtyFourKiBCarriesNothingIntoTheNext) {
-  const auto result = read(":020000040001F9\n:03FFFE00010203FA\n:020000040002F8\n:01000100AA54\n:00000001FF\n");
+  const auto result =
+      read(":020000040001F9\n:03FFFE00010203FA\n:020000040002F8\n:01000100AA54\n:00000001FF\n");
   EXPECT_EQ(result.cells, (std::vector<Cell>{{0x1FFFE, 1}, {0x1FFFF, 2}, {0x20000, 3}, {0x20001, 0xAA}}));
   const auto ending = read(":020000040001F9\n:02FFFE000102FE\n:020000040002F8\n:01000000AA55\n:00000001FF\n");
   EXPECT_EQ(ending.cells, (std::vector<Cell>{{0x1FFFE, 1}, {0x1FFFF, 2}, {0x20000, 0xAA}}));
 }
 
 TEST_F(IntelHex, StartAddressAndEmptyDataRecordsDeliverNothing) {
-  const auto result = read(":0400000300001234B3\n:00001000F0\n:0400000500001234B1\n:01000000AA55\n:00000001FF\n");
+  const auto result =
+      read(":0400000300001234B3\n:00001000F0\n:0400000500001234B1\n:01000000AA55\n:00000001FF\n");
   EXPECT_EQ(result.cells, (std::vector<Cell>{{0, 0xAA}}));
   EXPECT_EQ(result.error, 0);
 }
@@ -170,8 +176,8 @@ TEST_F(IntelHex, BadInputGivesItsErrorCode) {
     int32_t error;
     size_t bytesBefore;
   } cases[] = {
-      {":01000000AA55\n:00000001FF", hexo::ERR_UNEXPECTED_EOF, 1},  // last line end missing
-      {":01000000AA55\n", hexo::ERR_UNEXPECTED_EOF, 1},             // no end record
+      {":01000000AA55\n:00000001FF", hexo::ERR_UNEXPECTED_EOF, 1},   // last line end missing
+      {":01000000AA55\n", hexo::ERR_UNEXPECTED_EOF, 1},              // no end record
       {":01000000aa55\n:00000001FF\n", hexo::ERR_BAD_CHARACTER, 0},  // lower-case digits
       {":01000000AA\n", hexo::ERR_BAD_CHARACTER, 0},                 // line ends before the checksum
       {":01000000AA56\n", hexo::ERR_CHECKSUM, 0},

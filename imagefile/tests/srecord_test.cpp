@@ -9,8 +9,8 @@
 #include "scratch_dir.h"
 
 using hexo::test::Cell;
-using hexo::test::readLines;
 using hexo::test::readImage;
+using hexo::test::readLines;
 using hexo::test::writeImage;
 
 namespace {
@@ -29,7 +29,8 @@ std::string printfS37(const std::vector<Cell>& cells) {
     const unsigned count = static_cast<unsigned>(end - i) + 5;
     std::snprintf(buffer, sizeof buffer, "S3%02X%08lX", count, address);
     text += buffer;
-    unsigned sum = count + (address >> 24) + (address >> 16 & 0xFF) + (address >> 8 & 0xFF) + (address & 0xFF);
+    unsigned sum =
+        count + (address >> 24) + (address >> 16 & 0xFF) + (address >> 8 & 0xFF) + (address & 0xFF);
     for (size_t j = i; j < end; ++j) {
       std::snprintf(buffer, sizeof buffer, "%02X", cells[j].byte);
       text += buffer;
@@ -85,7 +86,10 @@ TEST_F(Srecord, RandomImagesOfEveryTypeReadBackUnchanged) {
   const struct {
     int32_t type;
     uint32_t start;
-  } cases[] = {{hexo::TYPE_S19, 0x10}, {hexo::TYPE_S28, 0xFFF0}, {hexo::TYPE_S37, 0xFFFF00}, {hexo::TYPE_S37, 0xFFFF0000}};
+  } cases[] = {{hexo::TYPE_S19, 0x10},
+               {hexo::TYPE_S28, 0xFFF0},
+               {hexo::TYPE_S37, 0xFFFF00},
+               {hexo::TYPE_S37, 0xFFFF0000}};
   for (const auto& c : cases) {
     auto cells = hexo::test::randomImage(c.start, c.start, 150, 40, 40);
     ASSERT_GT(cells.back().address, c.start);
@@ -99,8 +103,9 @@ TEST_F(Srecord, RandomImagesOfEveryTypeReadBackUnchanged) {
 // ---- Reading ------------------------------------------------------------------
 
 TEST_F(Srecord, EveryDataRecordKindIsReadWhateverTheOpenedType) {
-  const auto result = read("S00600004844521B\nS10400105596\nS205012345AAE7\nS30600ABCDEF553D\nS5030003F9\nS9030000FC\n",
-                           hexo::TYPE_S19);
+  const auto result =
+      read("S00600004844521B\nS10400105596\nS205012345AAE7\nS30600ABCDEF553D\nS5030003F9\nS9030000FC\n",
+           hexo::TYPE_S19);
   EXPECT_EQ(result.cells, (std::vector<Cell>{{0x10, 0x55}, {0x12345, 0xAA}, {0xABCDEF, 0x55}}));
   EXPECT_EQ(result.error, 0);
   EXPECT_EQ(result.eof, -1);

@@ -22,18 +22,24 @@ struct Export {
 };
 
 const Export kExports[] = {
-    {"HexoOpen", "_HexoOpen@16"},         {"HexoGetB", "_HexoGetB@8"},
-    {"HexoPutB", "_HexoPutB@12"},         {"HexoIsEof", "_HexoIsEof@4"},
-    {"HexoClose", "_HexoClose@4"},        {"HexoGetError", "_HexoGetError@4"},
-    {"HexoStrError", "_HexoStrError@8"},  {"HexoGetLen", "_HexoGetLen@4"},
-    {"HexoGetLineNo", "_HexoGetLineNo@4"}, {"HexoGetPath", "_HexoGetPath@4"},
-    {"HexoGetPos", "_HexoGetPos@4"},      {"HexoGetType", "_HexoGetType@4"},
+    {"HexoOpen", "_HexoOpen@16"},
+    {"HexoGetB", "_HexoGetB@8"},
+    {"HexoPutB", "_HexoPutB@12"},
+    {"HexoIsEof", "_HexoIsEof@4"},
+    {"HexoClose", "_HexoClose@4"},
+    {"HexoGetError", "_HexoGetError@4"},
+    {"HexoStrError", "_HexoStrError@8"},
+    {"HexoGetLen", "_HexoGetLen@4"},
+    {"HexoGetLineNo", "_HexoGetLineNo@4"},
+    {"HexoGetPath", "_HexoGetPath@4"},
+    {"HexoGetPos", "_HexoGetPos@4"},
+    {"HexoGetType", "_HexoGetType@4"},
     {"GetHexo32DllVersion", "_GetHexo32DllVersion@0"},
 };
 
 const char* const kUtf8Texts[] = {
-    HEXO_ERROR_TEXT_0, HEXO_ERROR_TEXT_1, HEXO_ERROR_TEXT_2,  HEXO_ERROR_TEXT_3, HEXO_ERROR_TEXT_4,
-    HEXO_ERROR_TEXT_5, HEXO_ERROR_TEXT_6, HEXO_ERROR_TEXT_7,  HEXO_ERROR_TEXT_8, HEXO_ERROR_TEXT_9,
+    HEXO_ERROR_TEXT_0,  HEXO_ERROR_TEXT_1,  HEXO_ERROR_TEXT_2,  HEXO_ERROR_TEXT_3, HEXO_ERROR_TEXT_4,
+    HEXO_ERROR_TEXT_5,  HEXO_ERROR_TEXT_6,  HEXO_ERROR_TEXT_7,  HEXO_ERROR_TEXT_8, HEXO_ERROR_TEXT_9,
     HEXO_ERROR_TEXT_10, HEXO_ERROR_TEXT_11, HEXO_ERROR_TEXT_12,
 };
 
@@ -76,7 +82,8 @@ class Hexo32Dll : public ::testing::TestWithParam<bool> {
 
   template <typename F>
   static void bind(F& target, const Export& names, bool decorated) {
-    target = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, decorated ? names.decorated : names.plain)));
+    target = reinterpret_cast<F>(
+        reinterpret_cast<void*>(GetProcAddress(module, decorated ? names.decorated : names.plain)));
   }
   Hexo32 bound() {
     const bool decorated = GetParam();

@@ -23,7 +23,8 @@ TEST(Hexo32Import, DecoratedNamesAreBoundAtLoadTime) {
   EXPECT_EQ(HexoClose(&handle), -1);
   char text[64];
   EXPECT_EQ(HexoStrError(text, 11), text);
-  EXPECT_STREQ(text, "\x83\x41\x83\x68\x83\x8C\x83\x58\x83\x49\x81\x5B\x83\x6F\x81\x5B\x83\x74\x83\x8D\x81\x5B");
+  EXPECT_STREQ(text,
+               "\x83\x41\x83\x68\x83\x8C\x83\x58\x83\x49\x81\x5B\x83\x6F\x81\x5B\x83\x74\x83\x8D\x81\x5B");
 }
 
 TEST(Hexo32Import, TheProgramImportsTheDecoratedNames) {
