@@ -16,9 +16,11 @@ uint32_t readCardStatus(DeviceEntry& entry, uint32_t* status) {
     return result::kOk;
   }
   if (!isValidStatusResult(r)) return r;
+  // No card and a card change still describe the slot: a status poll
+  // succeeds with them, whatever sense the reader-writer attached.
   entry.lastStatus = getLittle32(data);
   *status = entry.lastStatus;
-  return r;
+  return result::kOk;
 }
 
 }  // namespace zrb2x

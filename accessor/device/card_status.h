@@ -13,7 +13,9 @@ constexpr uint32_t kBattery1 = 0x01, kBattery2 = 0x02, kWriteProtect = 0x04, kRe
 constexpr uint32_t kDetect1 = 0x100, kDetect2 = 0x200;
 }  // namespace status_bit
 
-// Reads the status and keeps it as the device's last good status. A device
+// Reads the status and keeps it as the device's last good status; an answer
+// of "no card" or "unit attention" (sense key 2 or 6) is a good status and
+// gives 0 like success. A device
 // busy with another process's command (mutex not obtained) answers with the
 // kept status instead, so a status poll never shows a failure for that.
 uint32_t readCardStatus(DeviceEntry& entry, uint32_t* status);

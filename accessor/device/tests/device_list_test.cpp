@@ -102,11 +102,14 @@ TEST(CardStatus, KeptStatusAnswersWhileAnotherProcessHoldsTheDevice) {
   word = 0;
   EXPECT_EQ(readCardStatus(entry, &status), 0u);
   EXPECT_EQ(status, 0x30Bu);
-  // No card and unit attention still describe the slot, and are kept.
-  answer = result::kNotReady;
-  word = 0x3;
-  EXPECT_EQ(readCardStatus(entry, &status), result::kNotReady);
-  EXPECT_EQ(entry.lastStatus, 0x3u);
+  // No card and unit attention still describe the slot: kept, and a success.
+  for (uint32_t answerWithStatus : {result::kNotReady, result::kMediumNotPresent, result::kCardChanged}) {
+    answer = answerWithStatus;
+    word = 0x3;
+    EXPECT_EQ(readCardStatus(entry, &status), 0u);
+    EXPECT_EQ(status, 0x3u);
+    EXPECT_EQ(entry.lastStatus, 0x3u);
+  }
   // Other failures are not a status.
   answer = result::kHardwareError;
   word = 0x999;

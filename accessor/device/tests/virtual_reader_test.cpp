@@ -129,7 +129,7 @@ TEST_F(VirtualReaderTest, StatusWordFollowsTheCardAndItsSignals) {
   ASSERT_EQ(devices_->GetStatus(0, &status), 0u);
   EXPECT_EQ(status, 0x30Du);
   ASSERT_EQ(virt::removeCard(reader()), "");
-  EXPECT_EQ(devices_->GetStatus(0, &status), result::kNotReady);
+  EXPECT_EQ(devices_->GetStatus(0, &status), 0u);  // an empty slot is a valid status
   EXPECT_EQ(status & 0x300u, 0u);
 }
 
