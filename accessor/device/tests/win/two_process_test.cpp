@@ -14,6 +14,24 @@ namespace zrb2x::test {
 namespace {
 
 constexpr const char* kSharedFolder = "ZRB2X_TEST_SHARED_READERS";
+constexpr const char* kReadyEvent = "zrb2x-test-two-processes-ready";
+constexpr const char* kGoEvent = "zrb2x-test-two-processes-go";
+
+// Both processes start hammering together, so their commands really meet.
+class StartingLine {
+ public:
+  StartingLine()
+      : ready_(CreateEventA(nullptr, TRUE, FALSE, kReadyEvent)), go_(CreateEventA(nullptr, TRUE, FALSE, kGoEvent)) {}
+  ~StartingLine() {
+    CloseHandle(ready_);
+    CloseHandle(go_);
+  }
+  bool childArrives() { return SetEvent(ready_) && WaitForSingleObject(go_, 60000) == WAIT_OBJECT_0; }
+  bool start() { return WaitForSingleObject(ready_, 60000) == WAIT_OBJECT_0 && SetEvent(go_); }
+
+ private:
+  HANDLE ready_, go_;
+};
 
 std::string thisProgram() {
   char path[MAX_PATH] = {};
@@ -28,6 +46,8 @@ TEST(TwoProcesses, ChildHammersTheSharedReader) {
   auto devices = InProcessDevices::forVirtualReaders(folder);
   ASSERT_TRUE(devices->OpenLibrary());
   ASSERT_EQ(devices->CountDevices(), 1u);
+  StartingLine line;
+  ASSERT_TRUE(line.childArrives());
   hammerReader(*devices, 0x80);
 }
 
@@ -47,6 +67,7 @@ TEST(TwoProcesses, KeepEachCommandWhole) {
   ASSERT_TRUE(devices->OpenLibrary());
   ASSERT_EQ(devices->CountDevices(), 1u);
   const uint32_t listCommands = 2;  // status and inquiry while building the list
+  StartingLine line;
 
   SetEnvironmentVariableA(kSharedFolder, scratch.path().string().c_str());
   std::string command = "\"" + thisProgram() + "\" --gtest_filter=TwoProcesses.ChildHammersTheSharedReader";
@@ -57,6 +78,7 @@ TEST(TwoProcesses, KeepEachCommandWhole) {
       CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
   SetEnvironmentVariableA(kSharedFolder, nullptr);
   ASSERT_TRUE(started);
+  ASSERT_TRUE(line.start());
   hammerReader(*devices, 0x10);
   ASSERT_EQ(WaitForSingleObject(child.hProcess, 120000), WAIT_OBJECT_0);
   DWORD exitCode = 1;
