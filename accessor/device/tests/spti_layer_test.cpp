@@ -15,6 +15,7 @@ struct FakeDevice {
   bool reader = true;
   os::ScsiAddress address{8, 0, 0, 0, 0};
   bool opens = true;
+  bool answers = true;  // a drive that is no SCSI device fails the pass-through
 };
 
 class FakeSpti : public FakeSync<os::SptiSystem> {
@@ -45,6 +46,7 @@ class FakeSpti : public FakeSync<os::SptiSystem> {
   bool passThrough(os::Handle device, const os::PassThroughRequest& request, uint32_t* error) override {
     requests.push_back(request);
     if (answer) return answer(request, error);
+    if (!devices[pathOf[device]].answers) return *error = 1, false;
     if (request.cdb[0] == 0x12) {
       auto* data = static_cast<uint8_t*>(request.data);
       std::memcpy(data + 8, devices[pathOf[device]].reader ? "VELMO   ZRB-22H         " : "OTHER   DISK            ",
@@ -74,12 +76,13 @@ uint32_t bit(char letter) { return 1u << (letter - 'A'); }
 class SptiTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    system.drives = bit('C') | bit('E') | bit('F') | bit('G');
-    system.removable = {'E', 'F', 'G'};
+    system.drives = bit('C') | bit('E') | bit('F') | bit('G') | bit('H');
+    system.removable = {'E', 'F', 'G', 'H'};
     system.devices["\\\\.\\C:"] = {};
     system.devices["\\\\.\\E:"] = {true, {8, 1, 0, 2, 0}};
     system.devices["\\\\.\\F:"] = {false};
     system.devices["\\\\.\\G:"] = {true, {}, false};
+    system.devices["\\\\.\\H:"] = {true, {}, true, false};
     system.devices["\\\\.\\Volume{aaa}"] = {true, {8, 0, 0, 5, 0}};
     system.devices["\\\\.\\Volume{bbb}"] = {false};
     system.driveVolumes['E'] = "\\\\?\\Volume{EEE}\\";
@@ -94,7 +97,8 @@ TEST_F(SptiTest, FindsReadersAmongRemovableDrivesAndVolumesOnceEach) {
   ASSERT_TRUE(layer.open());
   ASSERT_EQ(layer.scan(64), 2u);
   // Fixed drive C: never opened; the volume of E: (other case) not tried again.
-  EXPECT_EQ(system.opened, (std::vector<std::string>{"\\\\.\\E:", "\\\\.\\F:", "\\\\.\\G:", "\\\\.\\Volume{aaa}",
+  EXPECT_EQ(system.opened, (std::vector<std::string>{"\\\\.\\E:", "\\\\.\\F:", "\\\\.\\G:", "\\\\.\\H:",
+                                                     "\\\\.\\Volume{aaa}",
                                                      "\\\\.\\Volume{bbb}"}));
   EXPECT_TRUE(system.openHandles.size() == 32u);  // only the mutexes stay open
   // Sorted by address: port 0 (the volume) before port 1 (E:).

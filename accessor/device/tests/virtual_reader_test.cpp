@@ -307,6 +307,14 @@ TEST_F(VirtualReaderTest, UnalignedCommonMemoryCommandsAreRefusedAsOurOwnBug) {
   EXPECT_EQ(data[2], 0x40);
 }
 
+TEST_F(VirtualReaderTest, ACommonImageShorterThanTheCardIsAReaderFailure) {
+  setUpReader(CardTemplate::Flash29F040);
+  std::filesystem::resize_file(reader() / "common.img", 0x1000);
+  EXPECT_EQ(devices_->EraseMemory(0, 0, 0, 2), result::kInternalFailure);
+  uint8_t back[2];
+  EXPECT_EQ(devices_->ReadCommon(0, 0, 2, back), result::kInternalFailure);
+}
+
 TEST_F(VirtualReaderTest, LibraryStaysClosedWithoutVirtualFolder) {
   auto devices = InProcessDevices::forVirtualReaders(scratch_.path() / "missing");
   EXPECT_FALSE(devices->OpenLibrary());

@@ -144,6 +144,9 @@ void countTowardsPull(ReaderState& st, bool& changed) {
 
 MappedImage* Session::commonImage() {
   if (!common_) common_ = mapImage(folder_ / kCommonImageFile);
+  // An image shorter than the card's chips (a hand-edited folder) would let
+  // a whole-block erase run past its end: the reader has failed then.
+  if (common_ && common_->size() < state.commonSize()) common_.reset();
   return common_.get();
 }
 
