@@ -3,7 +3,7 @@
 // the same conversion (binary image to the type, and the written file back to
 // binary) in the same run.
 //
-//   hexo_bench [--mib N] [--dir FOLDER] [--reference-out FILE] [--reference-in FILE]
+//   hexo_bench [--mib N] [--dir FOLDER] [--only TYPE] [--reference-out FILE] [--reference-in FILE]
 //
 // srec_cat is a program of the host: the host build runs it itself and can
 // save its figures with --reference-out; the Windows build (under Wine) prints
@@ -142,12 +142,13 @@ std::map<std::string, Figures> readReference(const std::string& path) {
 int main(int argc, char** argv) {
   uint64_t mib = 64;
   std::string folder = (std::filesystem::temp_directory_path() / "hexo_bench").string();
-  std::string referenceOut, referenceIn;
+  std::string referenceOut, referenceIn, only;
   for (int i = 1; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], "--mib") == 0) mib = std::strtoull(argv[i + 1], nullptr, 10);
     if (std::strcmp(argv[i], "--dir") == 0) folder = argv[i + 1];
     if (std::strcmp(argv[i], "--reference-out") == 0) referenceOut = argv[i + 1];
     if (std::strcmp(argv[i], "--reference-in") == 0) referenceIn = argv[i + 1];
+    if (std::strcmp(argv[i], "--only") == 0) only = argv[i + 1];
   }
   ImageFileApi api;
   if (!bindImageFileApi(api)) return 1;
@@ -165,6 +166,7 @@ int main(int argc, char** argv) {
               "write x", "read x");
   int failures = 0;
   for (const Format& format : kFormats) {
+    if (!only.empty() && only != format.name) continue;
     // A type that cannot hold the whole image writes a part of it that it
     // can hold, as often as it takes to move as many bytes.
     const uint64_t partSize = size < format.addressSpan ? size : format.addressSpan;
