@@ -30,3 +30,8 @@ if(ZRB_WINDOWS)
   zrb_windows_script_test(service_program_subsystem
     COMMAND sh -c "${ZRB_OBJDUMP} -p \"$<TARGET_FILE:veskcv2xs>\" | grep -q 'Subsystem.*Windows GUI'")
 endif()
+# Under Wine: slothub.dll -> veskci2xs.dll -> pipe -> installed service.
+zrb_windows_test(service_slothub_tests_win
+  SOURCES tests/win/slothub_through_service_win_test.cpp
+  LIBS service_win_testsupport cardservice_core
+  DEPENDS veskcv2xs slothub veskci2xs)
