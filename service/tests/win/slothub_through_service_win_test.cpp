@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "card_service.h"
+#include "in_process_devices.h"
 #include "scratch_dir.h"
 #include "service_control.h"
 #include "virtual/card_templates.h"
@@ -161,7 +162,19 @@ TEST_F(SlotHubThroughService, RegionsReadWriteEraseSetDeviceLockAndFlush) {
   ASSERT_EQ(write(2, 0, 512, sector), CS_OK);
   EXPECT_EQ(read(2, 0, 512, 1024), sector);
   ASSERT_EQ(write(2, 0, 513, {0xAB}), CS_OK);
+  auto onCard = [&] {  // the card itself, past the accessor's cache
+    auto direct = InProcessDevices::forVirtualReaders(scratch.path());
+    uint8_t sector[512] = {};
+    uint32_t word = 0;
+    direct->OpenLibrary();
+    direct->CountDevices();
+    direct->GetStatus(2, &word);
+    EXPECT_EQ(direct->ReadSectors(2, 1, 1, sector, 512), 0u);
+    return sector[1];
+  };
+  EXPECT_EQ(onCard(), sector[1]);
   EXPECT_EQ(hub->call(FN_FLUSH, 2, 0, 0, nullptr, 0), CS_OK);
+  EXPECT_EQ(onCard(), 0xAB);
   EXPECT_EQ(read(2, 0, 513, 1)[0], 0xAB);
 }
 
