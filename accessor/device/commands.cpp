@@ -9,10 +9,24 @@ namespace zrb2x::cmd {
 namespace {
 
 enum : uint8_t {
-  kRezero = 0x01, kRequestSense = 0x03, kWriteTable = 0x05, kReadTable = 0x06, kInquiry = 0x12,
-  kCardStatus = 0x13, kStartStop = 0x1B, kReadCommon = 0x20, kErase = 0x21, kWriteCommon = 0x22,
-  kReadAttribute = 0x24, kReadCapacity = 0x25, kWriteAttribute = 0x26, kRead10 = 0x28, kWrite10 = 0x2A,
-  kWriteBuffer = 0x3B, kVendor3D = 0x3D, kAtaPassThrough = 0x56,
+  kRezero = 0x01,
+  kRequestSense = 0x03,
+  kWriteTable = 0x05,
+  kReadTable = 0x06,
+  kInquiry = 0x12,
+  kCardStatus = 0x13,
+  kStartStop = 0x1B,
+  kReadCommon = 0x20,
+  kErase = 0x21,
+  kWriteCommon = 0x22,
+  kReadAttribute = 0x24,
+  kReadCapacity = 0x25,
+  kWriteAttribute = 0x26,
+  kRead10 = 0x28,
+  kWrite10 = 0x2A,
+  kWriteBuffer = 0x3B,
+  kVendor3D = 0x3D,
+  kAtaPassThrough = 0x56,
 };
 
 struct CommandRow {
@@ -25,15 +39,15 @@ struct CommandRow {
 // The command table: CDB length, data direction and whether a card change
 // answer is worth one more try (the reader-writer reports the change once).
 constexpr CommandRow kCommands[] = {
-    {kRezero, 6, Direction::None, false},          {kRequestSense, 6, Direction::In, false},
-    {kWriteTable, 6, Direction::Out, true},        {kReadTable, 6, Direction::In, true},
-    {kInquiry, 6, Direction::In, false},           {kCardStatus, 6, Direction::In, false},
-    {kStartStop, 6, Direction::None, false},       {kReadCommon, 10, Direction::In, true},
-    {kErase, 10, Direction::None, true},           {kWriteCommon, 10, Direction::Out, true},
-    {kReadAttribute, 10, Direction::In, true},     {kReadCapacity, 10, Direction::In, true},
-    {kWriteAttribute, 10, Direction::Out, true},   {kRead10, 10, Direction::In, true},
-    {kWrite10, 10, Direction::Out, true},          {kWriteBuffer, 10, Direction::Out, false},
-    {kVendor3D, 10, Direction::None, true},        {kAtaPassThrough, 10, Direction::None, false},
+    {kRezero, 6, Direction::None, false},        {kRequestSense, 6, Direction::In, false},
+    {kWriteTable, 6, Direction::Out, true},      {kReadTable, 6, Direction::In, true},
+    {kInquiry, 6, Direction::In, false},         {kCardStatus, 6, Direction::In, false},
+    {kStartStop, 6, Direction::None, false},     {kReadCommon, 10, Direction::In, true},
+    {kErase, 10, Direction::None, true},         {kWriteCommon, 10, Direction::Out, true},
+    {kReadAttribute, 10, Direction::In, true},   {kReadCapacity, 10, Direction::In, true},
+    {kWriteAttribute, 10, Direction::Out, true}, {kRead10, 10, Direction::In, true},
+    {kWrite10, 10, Direction::Out, true},        {kWriteBuffer, 10, Direction::Out, false},
+    {kVendor3D, 10, Direction::None, true},      {kAtaPassThrough, 10, Direction::None, false},
 };
 
 const CommandRow& rowOf(uint8_t opcode) {

@@ -15,7 +15,8 @@ namespace zrb2x {
 
 class DeviceLibrary {
  public:
-  DeviceLibrary(std::vector<std::unique_ptr<DeviceLayer>> realLayers, std::unique_ptr<DeviceLayer> virtualLayer);
+  DeviceLibrary(std::vector<std::unique_ptr<DeviceLayer>> realLayers,
+                std::unique_ptr<DeviceLayer> virtualLayer);
   ~DeviceLibrary();
   DeviceLibrary(const DeviceLibrary&) = delete;
   DeviceLibrary& operator=(const DeviceLibrary&) = delete;

@@ -15,16 +15,16 @@ constexpr uint8_t senseKeyOf(uint32_t result) { return static_cast<uint8_t>(resu
 
 namespace result {
 constexpr uint32_t kOk = 0;
-constexpr uint32_t kNotReady = 0x00000002;         // no card; USB driver: command not submitted
-constexpr uint32_t kHardwareError = 0x00000004;    // the transport gave up
-constexpr uint32_t kIllegalRequest = 0x00000005;   // no such device, no CDB buffer
+constexpr uint32_t kNotReady = 0x00000002;        // no card; USB driver: command not submitted
+constexpr uint32_t kHardwareError = 0x00000004;   // the transport gave up
+constexpr uint32_t kIllegalRequest = 0x00000005;  // no such device, no CDB buffer
 constexpr uint32_t kUnitAttention = 0x00000006;
-constexpr uint32_t kAborted = 0x0000000B;          // the device's mutex was not obtained in time
-constexpr uint32_t kInvalidField = 0x24000005;     // a required buffer pointer was null
-constexpr uint32_t kCardChanged = 0x28000006;      // not-ready-to-ready change: repeated once
-constexpr uint32_t kCardChangedNoKey = 0x28000000; // the same, as the USB driver reports it
+constexpr uint32_t kAborted = 0x0000000B;           // the device's mutex was not obtained in time
+constexpr uint32_t kInvalidField = 0x24000005;      // a required buffer pointer was null
+constexpr uint32_t kCardChanged = 0x28000006;       // not-ready-to-ready change: repeated once
+constexpr uint32_t kCardChangedNoKey = 0x28000000;  // the same, as the USB driver reports it
 constexpr uint32_t kCommunicationFailure = 0x08000004;
-constexpr uint32_t kStatusUnreadable = 0x00000100; // USB driver: request sense follows
+constexpr uint32_t kStatusUnreadable = 0x00000100;  // USB driver: request sense follows
 // Sense data the virtual reader-writer answers with, as a real one would.
 constexpr uint32_t kInvalidOpcode = 0x20000005;
 constexpr uint32_t kAddressOutOfRange = 0x21000005;

@@ -21,8 +21,8 @@ std::unique_ptr<InProcessDevices> InProcessDevices::forVirtualReaders(const std:
   return std::make_unique<InProcessDevices>(std::move(library));
 }
 
-#define ZRB2X_WITH_ENTRY(device)                 \
-  DeviceEntry* e = library_->entry(device);      \
+#define ZRB2X_WITH_ENTRY(device)            \
+  DeviceEntry* e = library_->entry(device); \
   if (!e || !e->link) return result::kIllegalRequest
 
 uint32_t InProcessDevices::WriteSectors(uint32_t device, uint32_t first, uint32_t count, const void* source,
@@ -42,7 +42,8 @@ uint32_t InProcessDevices::GetStatus(uint32_t device, uint32_t* status) {
   return readCardStatus(*e, status);
 }
 
-uint32_t InProcessDevices::WriteCommon(uint32_t device, uint32_t address, uint32_t count, const void* source) {
+uint32_t InProcessDevices::WriteCommon(uint32_t device, uint32_t address, uint32_t count,
+                                       const void* source) {
   ZRB2X_WITH_ENTRY(device);
   return writeCommonMemory(*e->link, address, count, source);
 }
@@ -52,12 +53,14 @@ uint32_t InProcessDevices::ReadCommon(uint32_t device, uint32_t address, uint32_
   return readCommonMemory(*e->link, address, count, destination);
 }
 
-uint32_t InProcessDevices::WriteAttribute(uint32_t device, uint32_t address, uint32_t count, const void* source) {
+uint32_t InProcessDevices::WriteAttribute(uint32_t device, uint32_t address, uint32_t count,
+                                          const void* source) {
   ZRB2X_WITH_ENTRY(device);
   return writeAttributeMemory(*e->link, address, count, source);
 }
 
-uint32_t InProcessDevices::ReadAttribute(uint32_t device, uint32_t address, uint32_t count, void* destination) {
+uint32_t InProcessDevices::ReadAttribute(uint32_t device, uint32_t address, uint32_t count,
+                                         void* destination) {
   ZRB2X_WITH_ENTRY(device);
   return readAttributeMemory(*e->link, address, count, destination);
 }
@@ -113,7 +116,8 @@ uint32_t InProcessDevices::Rezero(uint32_t device) {
   return cmd::rezero(*e->link);
 }
 
-uint32_t InProcessDevices::ReadCapacity(uint32_t device, uint32_t address, uint32_t* first, uint32_t* second) {
+uint32_t InProcessDevices::ReadCapacity(uint32_t device, uint32_t address, uint32_t* first,
+                                        uint32_t* second) {
   ZRB2X_WITH_ENTRY(device);
   return readCapacityValues(*e->link, address, first, second);
 }

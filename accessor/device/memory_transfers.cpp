@@ -110,7 +110,8 @@ uint32_t writeAttributeMemory(DeviceLink& link, uint32_t address, uint32_t count
   return result::kOk;
 }
 
-uint32_t readSectorRange(DeviceLink& link, uint32_t first, uint32_t count, void* destination, uint32_t sectorSize) {
+uint32_t readSectorRange(DeviceLink& link, uint32_t first, uint32_t count, void* destination,
+                         uint32_t sectorSize) {
   if (!destination || sectorSize != 512) return result::kInvalidField;
   auto* out = static_cast<uint8_t*>(destination);
   while (count) {

@@ -17,7 +17,8 @@ uint32_t writeCommonMemory(DeviceLink& link, uint32_t address, uint32_t count, c
 uint32_t readAttributeMemory(DeviceLink& link, uint32_t address, uint32_t count, void* destination);
 uint32_t writeAttributeMemory(DeviceLink& link, uint32_t address, uint32_t count, const void* source);
 // sectorSize must be 512: the device always moves 512-byte sectors.
-uint32_t readSectorRange(DeviceLink& link, uint32_t first, uint32_t count, void* destination, uint32_t sectorSize);
+uint32_t readSectorRange(DeviceLink& link, uint32_t first, uint32_t count, void* destination,
+                         uint32_t sectorSize);
 uint32_t writeSectorRange(DeviceLink& link, uint32_t first, uint32_t count, const void* source,
                           uint32_t sectorSize);
 

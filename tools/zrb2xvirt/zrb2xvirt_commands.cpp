@@ -55,8 +55,8 @@ Templates:
 )";
 
 void printTemplates(std::ostream& out) {
-  for (const auto& row : cardTemplates()) out << "  " << row.name << std::string(14 - std::string(row.name).size(), ' ')
-                                               << row.description << "\n";
+  for (const auto& row : cardTemplates())
+    out << "  " << row.name << std::string(14 - std::string(row.name).size(), ' ') << row.description << "\n";
 }
 
 std::optional<uint32_t> parseNumber(std::string text) {
@@ -173,37 +173,49 @@ int runCommand(CommandLine& cl, std::ostream& out, std::ostream& err) {
   if ((verb == "protect" || verb == "ready") && cl.size() == 3) {
     auto on = parseSwitch(cl[2]);
     if (!on) return cl.usage(verb + " takes on or off");
-    if (verb == "protect") return change(dir, [&](ReaderState& s) { s.writeProtect = *on; }, err);
-    return change(dir, [&](ReaderState& s) { s.ready = *on; }, err);
+    if (verb == "protect")
+      return change(
+          dir, [&](ReaderState& s) { s.writeProtect = *on; }, err);
+    return change(
+        dir, [&](ReaderState& s) { s.ready = *on; }, err);
   }
   if (verb == "battery" && cl.size() == 3) {
     auto battery = batteryFromName(cl[2]);
     if (!battery) return cl.usage("battery takes good, low or dead");
-    return change(dir, [&](ReaderState& s) { s.battery = *battery; }, err);
+    return change(
+        dir, [&](ReaderState& s) { s.battery = *battery; }, err);
   }
   if ((verb == "throughput" || verb == "lock-wait") && cl.size() == 3) {
     auto value = parseNumber(cl[2]);
     if (!value) return cl.usage("not a number: " + cl[2]);
-    if (verb == "throughput") return change(dir, [&](ReaderState& s) { s.throughput = *value; }, err);
-    return change(dir, [&](ReaderState& s) { s.lockWaitMs = *value; }, err);
+    if (verb == "throughput")
+      return change(
+          dir, [&](ReaderState& s) { s.throughput = *value; }, err);
+    return change(
+        dir, [&](ReaderState& s) { s.lockWaitMs = *value; }, err);
   }
   if (verb == "fault" && cl.size() >= 3) {
     if (cl[2] == "clear" && cl.size() == 3)
-      return change(dir, [](ReaderState& s) { s.failAfter = s.pullAfter = 0; }, err);
+      return change(
+          dir, [](ReaderState& s) { s.failAfter = s.pullAfter = 0; }, err);
     if (cl.size() < 4) return cl.usage("fault " + cl[2] + " needs a count");
     auto count = parseNumber(cl[3]);
     if (!count) return cl.usage("not a count: " + cl[3]);
     if (cl[2] == "pull-after" && cl.size() == 4)
-      return change(dir, [&](ReaderState& s) { s.pullAfter = *count; }, err);
+      return change(
+          dir, [&](ReaderState& s) { s.pullAfter = *count; }, err);
     if (cl[2] == "fail-after") {
       if (!cl.options(4, {"--result"})) return 2;
       std::optional<uint32_t> value = 0x44000004;
       if (auto text = cl.option("--result")) value = parseNumber(*text);
       if (!value || *value == 0) return cl.usage("the result must be a non-zero number");
-      return change(dir, [&](ReaderState& s) {
-        s.failAfter = *count;
-        s.failResult = *value;
-      }, err);
+      return change(
+          dir,
+          [&](ReaderState& s) {
+            s.failAfter = *count;
+            s.failResult = *value;
+          },
+          err);
     }
     return cl.usage("fault takes fail-after, pull-after or clear");
   }

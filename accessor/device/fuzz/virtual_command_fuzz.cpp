@@ -19,7 +19,8 @@
 namespace {
 
 std::filesystem::path prepareReader(const char* name, zrb2x::virt::CardTemplate card) {
-  const auto folder = std::filesystem::temp_directory_path() / ("zrb2x-fuzz-" + std::to_string(::getpid())) / name;
+  const auto folder =
+      std::filesystem::temp_directory_path() / ("zrb2x-fuzz-" + std::to_string(::getpid())) / name;
   if (!std::filesystem::exists(folder / "reader.txt")) {
     zrb2x::virt::createReader(folder, {"ZRB-22G", "2.00"});
     zrb2x::virt::insertCard(folder, card, {0x20000, std::nullopt, std::nullopt});

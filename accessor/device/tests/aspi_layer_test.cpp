@@ -69,11 +69,12 @@ class FakeAspi : public FakeSync<os::AspiSystem> {
     return it->second[name];
   }
 
-  void addRegistryDevice(const std::string& entry, const std::string& key, const char* target, const char* lun,
-                         const char* product, const char* letter) {
+  void addRegistryDevice(const std::string& entry, const std::string& key, const char* target,
+                         const char* lun, const char* product, const char* letter) {
     configEntries.emplace_back(entry, key);
-    enumKeys[key] = {{"SCSITargetID", target}, {"SCSILUN", lun}, {"Manufacturer", "VELMO   "},
-                     {"ProductId", product},   {"RevisionLevel", "2.00"}, {"CurrentDriveLetterAssignment", letter}};
+    enumKeys[key] = {{"SCSITargetID", target},     {"SCSILUN", lun},
+                     {"Manufacturer", "VELMO   "}, {"ProductId", product},
+                     {"RevisionLevel", "2.00"},    {"CurrentDriveLetterAssignment", letter}};
   }
 };
 
@@ -122,9 +123,9 @@ TEST(AspiLayer, WithoutAManagerTheLayerStaysClosed) {
 TEST(AspiDriveLetter, TheFirstEntryMatchingTargetLunAndIdentificationWins) {
   FakeAspi system;
   system.addRegistryDevice("0", "K0", "3a", "0", "ZRB-22G         ", "D");  // not fully numeric
-  system.addRegistryDevice("1", "K1", "3", "0", "ZRB-22X         ", "E");  // another product
-  system.addRegistryDevice("2", "", "3", "0", "ZRB-22G         ", "F");    // no hardware key
-  system.addRegistryDevice("3", "K3", "3", "0", "ZRB-22G", "G");           // trimmed: padded to 16
+  system.addRegistryDevice("1", "K1", "3", "0", "ZRB-22X         ", "E");   // another product
+  system.addRegistryDevice("2", "", "3", "0", "ZRB-22G         ", "F");     // no hardware key
+  system.addRegistryDevice("3", "K3", "3", "0", "ZRB-22G", "G");            // trimmed: padded to 16
   system.addRegistryDevice("4", "K4", "3", "0", "ZRB-22G         ", "H");
   EXPECT_EQ(aspiDriveLetter(system, 3, 0), 'G');
   EXPECT_EQ(aspiDriveLetter(system, 3, 1), 0);

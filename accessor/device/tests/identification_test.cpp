@@ -93,7 +93,8 @@ TEST(Firmware, SingleCommandSendsAnEvenCountWithoutReadingPastTheImage) {
   EXPECT_EQ(link.calls[0].count, 0x102u);
   EXPECT_EQ(link.calls[0].sent.back(), 0xFF);
   std::vector<uint8_t> big(0x10001);
-  EXPECT_EQ(downloadFirmware(link, DownloadMethod::SingleCommand, big.data(), 0x10001), result::kIllegalRequest);
+  EXPECT_EQ(downloadFirmware(link, DownloadMethod::SingleCommand, big.data(), 0x10001),
+            result::kIllegalRequest);
   EXPECT_EQ(link.calls.size(), 1u);
 }
 

@@ -17,7 +17,8 @@ struct Piece {
 
 std::vector<Piece> pieces(const RecordingLink& link) {
   std::vector<Piece> result;
-  for (const auto& call : link.calls) result.push_back({call.cdb[0], getBig32(call.cdb.data() + 2), call.count});
+  for (const auto& call : link.calls)
+    result.push_back({call.cdb[0], getBig32(call.cdb.data() + 2), call.count});
   return result;
 }
 
@@ -44,8 +45,9 @@ TEST_F(TransferTest, CommonReadKeepsWordAlignment) {
 TEST_F(TransferTest, LargeCommonReadsGoInWholeWordPiecesOf64KiB) {
   std::vector<uint8_t> out(0x20003);
   ASSERT_EQ(readCommonMemory(link, 0x11, static_cast<uint32_t>(out.size()), out.data()), 0u);
-  EXPECT_EQ(pieces(link), (std::vector<Piece>{
-                              {0x20, 0x10, 2}, {0x20, 0x12, 0x10000}, {0x20, 0x10012, 0x10000}, {0x20, 0x20012, 2}}));
+  EXPECT_EQ(pieces(link),
+            (std::vector<Piece>{
+                {0x20, 0x10, 2}, {0x20, 0x12, 0x10000}, {0x20, 0x10012, 0x10000}, {0x20, 0x20012, 2}}));
   EXPECT_EQ(out, std::vector<uint8_t>(memory.begin() + 0x11, memory.begin() + 0x11 + 0x20003));
 }
 
@@ -53,8 +55,8 @@ TEST_F(TransferTest, CommonWriteReadsBackTheNeighboursOfOddEdges) {
   const auto before = memory;
   const uint8_t data[4] = {0xA1, 0xA2, 0xA3, 0xA4};
   ASSERT_EQ(writeCommonMemory(link, 5, 4, data), 0u);
-  EXPECT_EQ(pieces(link), (std::vector<Piece>{
-                              {0x20, 4, 2}, {0x22, 4, 2}, {0x22, 6, 2}, {0x20, 8, 2}, {0x22, 8, 2}}));
+  EXPECT_EQ(pieces(link),
+            (std::vector<Piece>{{0x20, 4, 2}, {0x22, 4, 2}, {0x22, 6, 2}, {0x20, 8, 2}, {0x22, 8, 2}}));
   EXPECT_EQ(memory[4], before[4]);
   EXPECT_EQ(memory[5], 0xA1);
   EXPECT_EQ(memory[8], 0xA4);

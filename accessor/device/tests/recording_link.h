@@ -30,7 +30,8 @@ class RecordingLink : public DeviceLink {
   uint8_t* cdbBuffer() override { return hasCdbBuffer ? cdb_ : nullptr; }
   uint32_t execute(Direction direction, uint32_t cdbLength, void* data, uint32_t count) override {
     RecordedCall call{std::vector<uint8_t>(cdb_, cdb_ + cdbLength), direction, count, {}};
-    if (direction == Direction::Out && data) call.sent.assign(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + count);
+    if (direction == Direction::Out && data)
+      call.sent.assign(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + count);
     calls.push_back(call);
     return answer(calls.back(), static_cast<uint8_t*>(data));
   }

@@ -49,7 +49,8 @@ class FakeSpti : public FakeSync<os::SptiSystem> {
     if (!devices[pathOf[device]].answers) return *error = 1, false;
     if (request.cdb[0] == 0x12) {
       auto* data = static_cast<uint8_t*>(request.data);
-      std::memcpy(data + 8, devices[pathOf[device]].reader ? "VELMO   ZRB-22H         " : "OTHER   DISK            ",
+      std::memcpy(data + 8,
+                  devices[pathOf[device]].reader ? "VELMO   ZRB-22H         " : "OTHER   DISK            ",
                   24);
     }
     return true;
@@ -98,8 +99,7 @@ TEST_F(SptiTest, FindsReadersAmongRemovableDrivesAndVolumesOnceEach) {
   ASSERT_EQ(layer.scan(64), 2u);
   // Fixed drive C: never opened; the volume of E: (other case) not tried again.
   EXPECT_EQ(system.opened, (std::vector<std::string>{"\\\\.\\E:", "\\\\.\\F:", "\\\\.\\G:", "\\\\.\\H:",
-                                                     "\\\\.\\Volume{aaa}",
-                                                     "\\\\.\\Volume{bbb}"}));
+                                                     "\\\\.\\Volume{aaa}", "\\\\.\\Volume{bbb}"}));
   EXPECT_TRUE(system.openHandles.size() == 32u);  // only the mutexes stay open
   // Sorted by address: port 0 (the volume) before port 1 (E:).
   uint32_t letter = 1, position = 9;
@@ -126,7 +126,8 @@ TEST_F(SptiTest, MutexesAreNamedPerDeviceAndAllAreNeeded) {
 TEST_F(SptiTest, DevicesWithoutAnAddressSortLastThenByPortPathTargetLun) {
   system.drives = 0;
   system.volumes.clear();
-  const os::ScsiAddress addresses[] = {{0}, {8, 1, 0, 0, 0}, {8, 0, 1, 0, 0}, {8, 0, 0, 3, 1}, {8, 0, 0, 3, 0}};
+  const os::ScsiAddress addresses[] = {
+      {0}, {8, 1, 0, 0, 0}, {8, 0, 1, 0, 0}, {8, 0, 0, 3, 1}, {8, 0, 0, 3, 0}};
   for (int i = 0; i < 5; ++i) {
     const std::string name = "\\\\?\\Volume{" + std::to_string(i) + "}\\";
     system.volumes.push_back(name);
@@ -197,7 +198,9 @@ TEST_F(SptiCommandTest, GeneralFailuresAreRepeatedAfter100msOtherErrorsGiveUp) {
   EXPECT_EQ(link->execute(Direction::In, 10, data, 2), result::kHardwareError);
 
   system.requests.clear();
-  system.answer = [](const os::PassThroughRequest&, uint32_t* error) { return *error = os::kErrorGenFailure, false; };
+  system.answer = [](const os::PassThroughRequest&, uint32_t* error) {
+    return *error = os::kErrorGenFailure, false;
+  };
   EXPECT_EQ(link->execute(Direction::In, 10, data, 2), result::kHardwareError);
   EXPECT_EQ(system.requests.size(), kGeneralFailureRepeats + 1);
 }

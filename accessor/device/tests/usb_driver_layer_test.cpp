@@ -109,8 +109,8 @@ TEST_F(UsbTest, ACommandIsTheBlockThenTheDataPhaseThenTheStatus) {
   const IoCall& submit = system.calls[0];
   EXPECT_EQ(submit.file, device);
   EXPECT_EQ(submit.code, 0x220010u);
-  const std::vector<uint8_t> expected = {27, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0,
-                                         0x20, 0, 0, 0, 0, 0x10, 0, 0, 0, 2};
+  const std::vector<uint8_t> expected = {27, 0, 0, 0,    2, 0, 0, 0, 0,    0, 0, 0, 1,
+                                         0,  0, 0, 0x20, 0, 0, 0, 0, 0x10, 0, 0, 0, 2};
   EXPECT_EQ(submit.bytes, expected);
   EXPECT_EQ(system.calls[1].file, device + "\\if000pipe000");
   EXPECT_EQ(system.calls[1].code, 2u);

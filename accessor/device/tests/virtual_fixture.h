@@ -21,7 +21,8 @@ class VirtualReaderTest : public ::testing::Test {
                    const virt::InsertOptions& insert = {}, bool consumeCardChange = true) {
     ASSERT_EQ(virt::createReader(reader(), options), "");
     ASSERT_EQ(virt::insertCard(reader(), card, insert), "");
-    if (consumeCardChange) ASSERT_EQ(virt::changeReader(reader(), [](auto& s) { s.attentionPending = false; }), "");
+    if (consumeCardChange)
+      ASSERT_EQ(virt::changeReader(reader(), [](auto& s) { s.attentionPending = false; }), "");
     openDevices();
   }
 

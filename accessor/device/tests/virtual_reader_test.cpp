@@ -122,10 +122,11 @@ TEST_F(VirtualReaderTest, StatusWordFollowsTheCardAndItsSignals) {
   uint32_t status = 0;
   ASSERT_EQ(devices_->GetStatus(0, &status), 0u);
   EXPECT_EQ(status, 0x30Bu);  // both detects, ready, both battery signals
-  ASSERT_EQ(virt::changeReader(reader(), [](auto& s) {
-              s.writeProtect = true;
-              s.battery = virt::Battery::Low;
-            }),
+  ASSERT_EQ(virt::changeReader(reader(),
+                               [](auto& s) {
+                                 s.writeProtect = true;
+                                 s.battery = virt::Battery::Low;
+                               }),
             "");
   ASSERT_EQ(devices_->GetStatus(0, &status), 0u);
   EXPECT_EQ(status, 0x30Du);
@@ -206,10 +207,11 @@ TEST_F(VirtualReaderTest, MemoryCommandsOnTheWrongKindOfCardAreInvalid) {
 
 TEST_F(VirtualReaderTest, InjectedFaultsFailTheNthCommandAndPullTheCard) {
   setUpReader(CardTemplate::Sram);
-  ASSERT_EQ(virt::changeReader(reader(), [](auto& s) {
-              s.failAfter = 2;
-              s.failResult = 0x11000003;  // unrecovered read error
-            }),
+  ASSERT_EQ(virt::changeReader(reader(),
+                               [](auto& s) {
+                                 s.failAfter = 2;
+                                 s.failResult = 0x11000003;  // unrecovered read error
+                               }),
             "");
   uint8_t back[2];
   EXPECT_EQ(devices_->ReadCommon(0, 0, 2, back), 0u);

@@ -64,7 +64,8 @@ char aspiDriveLetter(os::AspiSystem& system, uint8_t target, uint8_t lun) {
   return 0;
 }
 
-AspiLink::AspiLink(AspiLayer& layer, uint32_t index, uint8_t adapter, uint8_t target, uint8_t lun, char letter)
+AspiLink::AspiLink(AspiLayer& layer, uint32_t index, uint8_t adapter, uint8_t target, uint8_t lun,
+                   char letter)
     : layer_(layer), index_(index), adapter_(adapter), target_(target), lun_(lun), driveLetter_(letter) {}
 
 uint32_t AspiLink::execute(Direction direction, uint32_t cdbLength, void* data, uint32_t count) {
@@ -125,7 +126,8 @@ void AspiLayer::close() {
 
 uint32_t AspiLayer::scan(uint32_t limit) {
   links_.clear();
-  if (!loaded_ || !mutexes_.create("mutexAspiIo/%s/Device%u", family_.c_str(), kMaxAspiDevices, true)) return 0;
+  if (!loaded_ || !mutexes_.create("mutexAspiIo/%s/Device%u", family_.c_str(), kMaxAspiDevices, true))
+    return 0;
   const uint32_t info = system_.supportInfo();
   if (((info >> 8) & 0xFF) != os::kAspiComplete) return 0;
   const uint32_t wanted = std::min(limit, kMaxAspiDevices);

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "aspi_system.h"
 #include "device_layer.h"
 #include "device_mutexes.h"
-#include "aspi_system.h"
 
 namespace zrb2x {
 

@@ -39,7 +39,8 @@ bool addressOrder(const std::unique_ptr<SptiLink>& a, const std::unique_ptr<Spti
 }  // namespace
 
 uint32_t sendPassThrough(os::SptiSystem& system, os::Handle device, const os::ScsiAddress& address,
-                         const uint8_t* cdb, uint32_t cdbLength, Direction direction, void* data, uint32_t count) {
+                         const uint8_t* cdb, uint32_t cdbLength, Direction direction, void* data,
+                         uint32_t count) {
   uint8_t sense[kSenseLength];
   os::PassThroughRequest request;
   request.path = address.path;
@@ -142,7 +143,9 @@ SptiLayer::SptiLayer(os::SptiSystem& system, std::string family)
 
 SptiLayer::~SptiLayer() { close(); }
 
-bool SptiLayer::open() { return mutexes_.create("mutexSptiIo/%s/Device%u", family_.c_str(), kMaxSptiDevices, false); }
+bool SptiLayer::open() {
+  return mutexes_.create("mutexSptiIo/%s/Device%u", family_.c_str(), kMaxSptiDevices, false);
+}
 
 void SptiLayer::close() {
   closeDevices();
@@ -151,7 +154,8 @@ void SptiLayer::close() {
 
 void SptiLayer::closeDevices() { links_.clear(); }
 
-void SptiLayer::tryDevice(const std::string& path, char letter, const std::string& volumeName, uint32_t limit) {
+void SptiLayer::tryDevice(const std::string& path, char letter, const std::string& volumeName,
+                          uint32_t limit) {
   if (links_.size() >= std::min(limit, kMaxSptiDevices)) return;
   const os::Handle handle = system_.openDevice(path);
   if (!handle) return;
@@ -183,8 +187,9 @@ uint32_t SptiLayer::scan(uint32_t limit) {
     tryDevice(path, letter, system_.volumeNameOfDrive(letter), limit);
   }
   for (const std::string& volume : system_.volumeNames()) {
-    const bool known = std::any_of(links_.begin(), links_.end(),
-                                   [&](const auto& link) { return sameIgnoringCase(link->volumeName, volume); });
+    const bool known = std::any_of(links_.begin(), links_.end(), [&](const auto& link) {
+      return sameIgnoringCase(link->volumeName, volume);
+    });
     if (!known) tryDevice(devicePathOfVolume(volume), 0, volume, limit);
   }
   std::stable_sort(links_.begin(), links_.end(), addressOrder);

@@ -78,6 +78,7 @@ class SptiLayer : public DeviceLayer {
 
 // One pass-through request with the repeat rule; the device must be open.
 uint32_t sendPassThrough(os::SptiSystem& system, os::Handle device, const os::ScsiAddress& address,
-                         const uint8_t* cdb, uint32_t cdbLength, Direction direction, void* data, uint32_t count);
+                         const uint8_t* cdb, uint32_t cdbLength, Direction direction, void* data,
+                         uint32_t count);
 
 }  // namespace zrb2x

@@ -29,7 +29,7 @@ struct PassThroughRequest {
 
 class SptiSystem : public Sync {
  public:
-  virtual uint32_t logicalDrives() = 0;                 // bit 0 = A:
+  virtual uint32_t logicalDrives() = 0;  // bit 0 = A:
   virtual bool isRemovableDrive(char letter) = 0;
   virtual Handle openDevice(const std::string& path) = 0;  // read/write, shared read/write; 0 on failure
   // True when the request was sent; else *error holds the system's error code.

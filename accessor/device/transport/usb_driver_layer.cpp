@@ -45,8 +45,8 @@ class OpenDevice {
   std::array<os::Handle, 4> handles_{};
 };
 
-uint32_t runOnce(os::UsbDriverSystem& system, const OpenDevice& device, const uint8_t* block, uint32_t cdbLength,
-                 Direction direction, void* data, uint32_t count);
+uint32_t runOnce(os::UsbDriverSystem& system, const OpenDevice& device, const uint8_t* block,
+                 uint32_t cdbLength, Direction direction, void* data, uint32_t count);
 
 // After a failed data phase the device keeps the command's sense.
 uint32_t senseAfterFailure(os::UsbDriverSystem& system, const OpenDevice& device) {
@@ -64,8 +64,8 @@ void resetPipe(os::UsbDriverSystem& system, os::Handle pipe) {
   system.deviceControl(pipe, kUsbResetPipe, nullptr, 0);
 }
 
-uint32_t runOnce(os::UsbDriverSystem& system, const OpenDevice& device, const uint8_t* block, uint32_t cdbLength,
-                 Direction direction, void* data, uint32_t count) {
+uint32_t runOnce(os::UsbDriverSystem& system, const OpenDevice& device, const uint8_t* block,
+                 uint32_t cdbLength, Direction direction, void* data, uint32_t count) {
   if (system.deviceControl(device.device(), kUsbSubmitCommand, block, cdbLength + 16) != 0)
     return result::kNotReady;
   if (direction != Direction::None && count) {
@@ -160,6 +160,8 @@ uint32_t UsbDriverLayer::scan(uint32_t limit) {
   return static_cast<uint32_t>(links_.size());
 }
 
-DeviceLink* UsbDriverLayer::link(uint32_t index) { return index < links_.size() ? links_[index].get() : nullptr; }
+DeviceLink* UsbDriverLayer::link(uint32_t index) {
+  return index < links_.size() ? links_[index].get() : nullptr;
+}
 
 }  // namespace zrb2x

@@ -47,9 +47,12 @@ static_assert(offsetof(ExecuteRequest, sense) == 64);
 // The block-device control minor codes of int 21h function 440Dh.
 constexpr WORD minorCode(os::BlockControl what) {
   switch (what) {
-    case os::BlockControl::Eject: return 0x0849;
-    case os::BlockControl::Lock: return 0x084A;
-    case os::BlockControl::Unlock: return 0x086A;
+    case os::BlockControl::Eject:
+      return 0x0849;
+    case os::BlockControl::Lock:
+      return 0x084A;
+    case os::BlockControl::Unlock:
+      return 0x086A;
   }
   return 0;
 }
@@ -76,9 +79,10 @@ bool AspiSystem::loadManager() {
   unloadManager();
   manager_ = LoadLibraryA("WNASPI32.DLL");
   if (manager_) {
-    send_ = reinterpret_cast<SendCommand>(reinterpret_cast<void*>(GetProcAddress(manager_, "SendASPI32Command")));
-    supportInfo_ =
-        reinterpret_cast<GetSupportInfo>(reinterpret_cast<void*>(GetProcAddress(manager_, "GetASPI32SupportInfo")));
+    send_ =
+        reinterpret_cast<SendCommand>(reinterpret_cast<void*>(GetProcAddress(manager_, "SendASPI32Command")));
+    supportInfo_ = reinterpret_cast<GetSupportInfo>(
+        reinterpret_cast<void*>(GetProcAddress(manager_, "GetASPI32SupportInfo")));
   }
   vwin32_ = CreateFileA("\\\\.\\VWIN32", 0, 0, nullptr, 0, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   bool ok = manager_ && send_ && supportInfo_ && vwin32_ != INVALID_HANDLE_VALUE;
@@ -104,7 +108,9 @@ void AspiSystem::unloadManager() {
 }
 
 // Without a manager the stubs report an initialisation failure.
-uint32_t AspiSystem::supportInfo() { return supportInfo_ ? supportInfo_() : uint32_t{os::kAspiInitFailure} << 8; }
+uint32_t AspiSystem::supportInfo() {
+  return supportInfo_ ? supportInfo_() : uint32_t{os::kAspiInitFailure} << 8;
+}
 
 bool AspiSystem::adapterAnswers(uint8_t adapter) {
   if (!send_) return false;
@@ -149,7 +155,8 @@ void AspiSystem::finish(os::AspiCommand& c) {
 
 bool AspiSystem::waitForCompletion(os::AspiCommand& c, uint32_t timeoutMs) {
   if (!c.request) return true;
-  if (WaitForSingleObject(events_[c.slot], timeoutMs) != WAIT_OBJECT_0 && requestOf(c)->status == os::kAspiPending)
+  if (WaitForSingleObject(events_[c.slot], timeoutMs) != WAIT_OBJECT_0 &&
+      requestOf(c)->status == os::kAspiPending)
     return false;
   finish(c);
   return true;
@@ -173,8 +180,8 @@ bool AspiSystem::blockDeviceControl(uint8_t driveNumber, os::BlockControl what) 
   registers.ecx = minorCode(what);
   registers.flags = kCarryFlag;
   DWORD returned = 0;
-  const BOOL sent = DeviceIoControl(vwin32_, kDosIoctl, &registers, sizeof registers, &registers, sizeof registers,
-                                    &returned, nullptr);
+  const BOOL sent = DeviceIoControl(vwin32_, kDosIoctl, &registers, sizeof registers, &registers,
+                                    sizeof registers, &returned, nullptr);
   return sent && !(registers.flags & kCarryFlag);
 }
 

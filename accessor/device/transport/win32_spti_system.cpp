@@ -16,7 +16,8 @@ struct PassThroughWithSense {
 
 bool control(os::Handle device, DWORD code, void* buffer = nullptr, DWORD inLength = 0, DWORD outLength = 0) {
   DWORD returned = 0;
-  return DeviceIoControl(toHandle(device), code, buffer, inLength, buffer, outLength, &returned, nullptr) != 0;
+  return DeviceIoControl(toHandle(device), code, buffer, inLength, buffer, outLength, &returned, nullptr) !=
+         0;
 }
 
 // Volume enumeration is bound at run time: systems before Windows 2000 lack it.
@@ -36,8 +37,8 @@ bool SptiSystem::isRemovableDrive(char letter) {
 }
 
 os::Handle SptiSystem::openDevice(const std::string& path) {
-  return fromHandle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr));
+  return fromHandle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
 bool SptiSystem::passThrough(os::Handle device, const os::PassThroughRequest& r, uint32_t* error) {

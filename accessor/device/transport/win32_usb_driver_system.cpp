@@ -12,7 +12,8 @@ constexpr DWORD kMaxDetail = 512;
 class DeviceInfoSet {
  public:
   DeviceInfoSet()
-      : set_(SetupDiGetClassDevsA(&kInterfaceClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE)) {}
+      : set_(SetupDiGetClassDevsA(&kInterfaceClass, nullptr, nullptr,
+                                  DIGCF_PRESENT | DIGCF_DEVICEINTERFACE)) {}
   ~DeviceInfoSet() {
     if (valid()) SetupDiDestroyDeviceInfoList(set_);
   }
@@ -53,13 +54,15 @@ std::string UsbDriverSystem::interfacePath(uint32_t index) {
 }
 
 os::Handle UsbDriverSystem::openFile(const std::string& path) {
-  return fromHandle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr));
+  return fromHandle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
-uint32_t UsbDriverSystem::deviceControl(os::Handle handle, uint32_t code, const void* input, uint32_t length) {
+uint32_t UsbDriverSystem::deviceControl(os::Handle handle, uint32_t code, const void* input,
+                                        uint32_t length) {
   DWORD returned = 0;
-  if (DeviceIoControl(toHandle(handle), code, const_cast<void*>(input), length, nullptr, 0, &returned, nullptr))
+  if (DeviceIoControl(toHandle(handle), code, const_cast<void*>(input), length, nullptr, 0, &returned,
+                      nullptr))
     return 0;
   return GetLastError();
 }

@@ -35,24 +35,34 @@ struct CardLayout {
 CardLayout layoutFor(CardTemplate card, std::optional<uint32_t> size) {
   auto sized = [&](uint32_t standard) { return size.value_or(standard); };
   switch (card) {
-    case CardTemplate::Sram: return {{{ChipType::Sram, 0, sized(0x100000)}}};
-    case CardTemplate::Eeprom: return {{{ChipType::Eeprom, 0, sized(0x2000)}}};
-    case CardTemplate::Flash28F008: return {{{ChipType::Flash, 0xA289, sized(0x200000)}}};
-    case CardTemplate::Flash29F040: return {{{ChipType::Flash, 0xA401, sized(0x100000)}}};
+    case CardTemplate::Sram:
+      return {{{ChipType::Sram, 0, sized(0x100000)}}};
+    case CardTemplate::Eeprom:
+      return {{{ChipType::Eeprom, 0, sized(0x2000)}}};
+    case CardTemplate::Flash28F008:
+      return {{{ChipType::Flash, 0xA289, sized(0x200000)}}};
+    case CardTemplate::Flash29F040:
+      return {{{ChipType::Flash, 0xA401, sized(0x100000)}}};
     case CardTemplate::TwoRegion:
       return {{{ChipType::Sram, 0, sized(0x80000)}, {ChipType::Flash, 0xA401, 0x100000}}};
-    case CardTemplate::Ata: return {{{ChipType::Ata, 0, sized(0x400000)}}};
-    case CardTemplate::Blank: return {{{ChipType::Sram, 0, sized(0x100000)}}, false};
+    case CardTemplate::Ata:
+      return {{{ChipType::Ata, 0, sized(0x400000)}}};
+    case CardTemplate::Blank:
+      return {{{ChipType::Sram, 0, sized(0x100000)}}, false};
   }
   return {};
 }
 
 uint32_t kindOf(ChipType type) {
   switch (type) {
-    case ChipType::Sram: return 6;
-    case ChipType::Eeprom: return 4;
-    case ChipType::Flash: return 5;
-    case ChipType::Ata: return 13;
+    case ChipType::Sram:
+      return 6;
+    case ChipType::Eeprom:
+      return 4;
+    case ChipType::Flash:
+      return 5;
+    case ChipType::Ata:
+      return 13;
   }
   return 0;
 }
@@ -108,7 +118,8 @@ std::string readFile(const std::filesystem::path& file, std::vector<uint8_t>& by
 }
 
 // Runs a change of the description under the reader's lock.
-std::string underLock(const std::filesystem::path& folder, const std::function<std::string(ReaderState&)>& change) {
+std::string underLock(const std::filesystem::path& folder,
+                      const std::function<std::string(ReaderState&)>& change) {
   std::error_code missing;
   if (!std::filesystem::is_regular_file(folder / kDescriptionFile, missing))
     return "not a virtual reader (no reader.txt): " + folder.string();
@@ -167,7 +178,8 @@ std::string createReader(const std::filesystem::path& folder, const ReaderOption
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   if (error) return "cannot create " + folder.string() + ": " + error.message();
-  if (std::filesystem::exists(folder / kDescriptionFile)) return "a reader already exists in " + folder.string();
+  if (std::filesystem::exists(folder / kDescriptionFile))
+    return "a reader already exists in " + folder.string();
   DeviceTable empty{};
   encodeRegionTable(empty, revisionFromText(state.revision.c_str()), state.regionTable.data());
   if (std::string e = writeFile(folder / kCommonImageFile, {}); !e.empty()) return e;
@@ -217,7 +229,8 @@ std::string removeCard(const std::filesystem::path& folder) {
   });
 }
 
-std::string changeReader(const std::filesystem::path& folder, const std::function<void(ReaderState&)>& change) {
+std::string changeReader(const std::filesystem::path& folder,
+                         const std::function<void(ReaderState&)>& change) {
   return underLock(folder, [&](ReaderState& state) {
     change(state);
     return std::string();

@@ -30,7 +30,7 @@ struct ReaderOptions {
 };
 
 struct InsertOptions {
-  std::optional<uint32_t> size;           // common memory bytes instead of the template's
+  std::optional<uint32_t> size;                // common memory bytes instead of the template's
   std::optional<std::filesystem::path> image;  // fills common memory from the start
   std::optional<std::filesystem::path> cis;    // tuple bytes for the even attribute addresses
 };
@@ -40,7 +40,8 @@ std::string createReader(const std::filesystem::path& folder, const ReaderOption
 std::string insertCard(const std::filesystem::path& folder, CardTemplate card, const InsertOptions& options);
 std::string removeCard(const std::filesystem::path& folder);
 // Any other change of the description (protect, battery, faults, ...).
-std::string changeReader(const std::filesystem::path& folder, const std::function<void(ReaderState&)>& change);
+std::string changeReader(const std::filesystem::path& folder,
+                         const std::function<void(ReaderState&)>& change);
 std::string showReader(const std::filesystem::path& folder, std::string& text);
 
 // The tuple chain a template writes: device information, version strings and,

@@ -183,7 +183,9 @@ std::optional<ReaderState> parseReaderState(std::string_view text) {
 std::string formatReaderState(const ReaderState& s) {
   char line[160];
   std::string text = "# virtual ZRB-2x reader-writer: change it with zrb2xvirt\n";
-  auto add = [&](const char* key, const std::string& value) { text += std::string(key) + " = " + value + "\n"; };
+  auto add = [&](const char* key, const std::string& value) {
+    text += std::string(key) + " = " + value + "\n";
+  };
   auto hex = [&](uint32_t v) {
     std::snprintf(line, sizeof line, "0x%08X", static_cast<unsigned>(v));
     return std::string(line);

@@ -40,8 +40,8 @@ struct ReaderState {
   // Fault injection and timing.
   uint32_t failAfter = 0;  // the Nth command from now fails; 0 = off
   uint32_t failResult = 0x44000004;
-  uint32_t pullAfter = 0;   // the card is pulled after N more commands; 0 = off
-  uint32_t throughput = 0;  // bytes per second of data phases; 0 = unlimited
+  uint32_t pullAfter = 0;      // the card is pulled after N more commands; 0 = off
+  uint32_t throughput = 0;     // bytes per second of data phases; 0 = unlimited
   uint32_t lockWaitMs = 8000;  // how long acquire keeps trying
   // Firmware download in progress and the outcome of the last one.
   bool downloadPending = false;

@@ -17,7 +17,15 @@ constexpr uint8_t kIdentify = 0xEC, kReadSectors = 0x20, kReadSectorsNoRetry = 0
 // Commands without data a card accepts and has nothing to do for.
 constexpr uint8_t kHarmlessCommands[] = {0x10, 0x91, 0xE7, 0xEF, 0xE0, 0xE1, 0xE5};
 
-enum TaskFileRegister { kFeatures = 1, kCount = 2, kLba0 = 3, kLba1 = 4, kLba2 = 5, kDeviceHead = 6, kCommand = 7 };
+enum TaskFileRegister {
+  kFeatures = 1,
+  kCount = 2,
+  kLba0 = 3,
+  kLba1 = 4,
+  kLba2 = 5,
+  kDeviceHead = 6,
+  kCommand = 7
+};
 
 struct Geometry {
   uint32_t heads = 4, sectorsPerTrack = 32, cylinders = 0;
@@ -52,7 +60,8 @@ uint32_t moveSectors(Session& s, const CommandIo& io, uint32_t lba, uint32_t sec
 void putAtaString(uint8_t* sector, int firstWord, int words, const char* text) {
   // ATA strings: two characters per word, the first in the high byte.
   const size_t length = std::strlen(text);
-  for (int i = 0; i < words * 2; ++i) sector[2 * firstWord + (i ^ 1)] = i < static_cast<int>(length) ? text[i] : ' ';
+  for (int i = 0; i < words * 2; ++i)
+    sector[2 * firstWord + (i ^ 1)] = i < static_cast<int>(length) ? text[i] : ' ';
 }
 
 void buildIdentify(uint32_t totalSectors, uint8_t* sector) {
@@ -86,7 +95,8 @@ void finishTaskFile(Session& s, bool ok) {
 
 uint32_t taskFileLba(const ReaderState& st) {
   const auto& t = st.taskFile;
-  return t[kLba0] | (uint32_t{t[kLba1]} << 8) | (uint32_t{t[kLba2]} << 16) | (uint32_t{t[kDeviceHead] & 0x0Fu} << 24);
+  return t[kLba0] | (uint32_t{t[kLba1]} << 8) | (uint32_t{t[kLba2]} << 16) |
+         (uint32_t{t[kDeviceHead] & 0x0Fu} << 24);
 }
 
 uint32_t ataData(Session& s, const CommandIo& io, uint32_t sectors, bool write) {
@@ -142,9 +152,12 @@ uint32_t handleAtaPassThrough(Session& s, const CommandIo& io) {
       finishTaskFile(s, known);
       return result::kOk;
     }
-    case 4: return ataData(s, io, sectors, true);
-    case 5: return ataData(s, io, sectors, false);
-    default: return result::kInvalidField;
+    case 4:
+      return ataData(s, io, sectors, true);
+    case 5:
+      return ataData(s, io, sectors, false);
+    default:
+      return result::kInvalidField;
   }
 }
 

@@ -93,15 +93,15 @@ struct CommandRow {
 };
 
 constexpr CommandRow kCommands[] = {
-    {0x01, 6, false, true, handleNothing},           {0x03, 6, false, false, handleRequestSense},
-    {0x05, 6, true, true, handleWriteTable},         {0x06, 6, true, true, handleReadTable},
-    {0x12, 6, false, false, handleInquiry},          {0x13, 6, false, false, handleCardStatus},
-    {0x1B, 6, false, true, handleNothing},           {0x20, 10, true, true, handleReadCommon},
-    {0x21, 10, true, true, handleErase},             {0x22, 10, true, true, handleWriteCommon},
-    {0x24, 10, true, true, handleReadAttribute},     {0x25, 10, true, true, handleReadCapacity},
-    {0x26, 10, true, true, handleWriteAttribute},    {0x28, 10, true, true, handleReadSectors},
-    {0x2A, 10, true, true, handleWriteSectors},      {0x3B, 10, false, true, handleWriteBuffer},
-    {0x3D, 10, true, true, handleNothing},           {0x56, 10, true, true, handleAtaPassThrough},
+    {0x01, 6, false, true, handleNothing},        {0x03, 6, false, false, handleRequestSense},
+    {0x05, 6, true, true, handleWriteTable},      {0x06, 6, true, true, handleReadTable},
+    {0x12, 6, false, false, handleInquiry},       {0x13, 6, false, false, handleCardStatus},
+    {0x1B, 6, false, true, handleNothing},        {0x20, 10, true, true, handleReadCommon},
+    {0x21, 10, true, true, handleErase},          {0x22, 10, true, true, handleWriteCommon},
+    {0x24, 10, true, true, handleReadAttribute},  {0x25, 10, true, true, handleReadCapacity},
+    {0x26, 10, true, true, handleWriteAttribute}, {0x28, 10, true, true, handleReadSectors},
+    {0x2A, 10, true, true, handleWriteSectors},   {0x3B, 10, false, true, handleWriteBuffer},
+    {0x3D, 10, true, true, handleNothing},        {0x56, 10, true, true, handleAtaPassThrough},
 };
 
 const CommandRow* findCommand(uint8_t opcode) {
@@ -184,7 +184,8 @@ uint32_t executeVirtualCommand(const std::filesystem::path& folder, const Comman
   if (session.changed && !saveReaderState(folder, session.state)) r = result::kInternalFailure;
   // A slow device keeps its lock while the data moves.
   if (session.state.throughput && io.count && r == 0)
-    std::this_thread::sleep_for(std::chrono::microseconds(uint64_t{io.count} * 1000000 / session.state.throughput));
+    std::this_thread::sleep_for(
+        std::chrono::microseconds(uint64_t{io.count} * 1000000 / session.state.throughput));
   return r;
 }
 

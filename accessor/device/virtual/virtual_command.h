@@ -16,7 +16,8 @@ namespace zrb2x::virt {
 // images.
 class Session {
  public:
-  Session(std::filesystem::path folder, ReaderState state) : folder_(std::move(folder)), state(std::move(state)) {}
+  Session(std::filesystem::path folder, ReaderState state)
+      : folder_(std::move(folder)), state(std::move(state)) {}
   const std::filesystem::path& folder() const { return folder_; }
   MappedImage* commonImage();     // null when missing
   MappedImage* attributeImage();  // null when missing

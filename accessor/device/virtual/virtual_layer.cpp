@@ -20,7 +20,8 @@ uint32_t VirtualLink::execute(Direction direction, uint32_t cdbLength, void* dat
   try {
     ReaderLockGuard guard(*lock_, kCommandLockWaitMs);
     if (!guard.held()) return result::kAborted;
-    const CommandIo io{cdb_, std::min(cdbLength, kCdbCapacity), direction, static_cast<uint8_t*>(data), count};
+    const CommandIo io{cdb_, std::min(cdbLength, kCdbCapacity), direction, static_cast<uint8_t*>(data),
+                       count};
     return executeVirtualCommand(folder_, io);
   } catch (...) {  // a file system failure is the device giving up
     return result::kHardwareError;
@@ -84,6 +85,8 @@ uint32_t VirtualLayer::scan(uint32_t limit) {
   return static_cast<uint32_t>(links_.size());
 }
 
-DeviceLink* VirtualLayer::link(uint32_t index) { return index < links_.size() ? links_[index].get() : nullptr; }
+DeviceLink* VirtualLayer::link(uint32_t index) {
+  return index < links_.size() ? links_[index].get() : nullptr;
+}
 
 }  // namespace zrb2x::virt

@@ -28,7 +28,8 @@ bool inRange(uint32_t address, uint32_t length, size_t size) { return uint64_t{a
 // Common checks of a data transfer: direction, whole words, count matching
 // the CDB, inside the image.
 uint32_t checkTransfer(const CommandIo& io, Direction direction, const MemoryCdb& m, MappedImage* image) {
-  if (io.direction != direction || io.count != m.length || (m.length && !io.data)) return result::kInvalidField;
+  if (io.direction != direction || io.count != m.length || (m.length && !io.data))
+    return result::kInvalidField;
   if ((m.address | m.length) & 1) return result::kInvalidField;
   if (!image) return result::kInternalFailure;
   if (!inRange(m.address, m.length, image->size())) return result::kAddressOutOfRange;
@@ -71,14 +72,15 @@ uint32_t handleWriteCommon(Session& s, const CommandIo& io) {
   MappedImage* image = s.commonImage();
   if (uint32_t r = checkTransfer(io, Direction::Out, m, image)) return r;
   if (s.state.writeProtect) return result::kWriteProtected;
-  forEachChip(s.state, m.address, m.length, [&](const ChipSegment& chip, uint64_t, uint64_t from, uint64_t to) {
-    uint8_t* cell = image->data() + from;
-    const uint8_t* in = io.data + (from - m.address);
-    if (chip.type == ChipType::Flash)
-      for (uint64_t i = 0; i < to - from; ++i) cell[i] &= in[i];
-    else
-      std::memcpy(cell, in, to - from);
-  });
+  forEachChip(s.state, m.address, m.length,
+              [&](const ChipSegment& chip, uint64_t, uint64_t from, uint64_t to) {
+                uint8_t* cell = image->data() + from;
+                const uint8_t* in = io.data + (from - m.address);
+                if (chip.type == ChipType::Flash)
+                  for (uint64_t i = 0; i < to - from; ++i) cell[i] &= in[i];
+                else
+                  std::memcpy(cell, in, to - from);
+              });
   return result::kOk;
 }
 

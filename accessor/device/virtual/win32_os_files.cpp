@@ -106,8 +106,8 @@ std::unique_ptr<ReaderLock> makeReaderLock(const std::filesystem::path& folder) 
 }
 
 std::unique_ptr<ExclusiveClaim> tryClaimExclusive(const std::filesystem::path& folder) {
-  HANDLE file = CreateFileW((folder / kExclusiveFile).wstring().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW((folder / kExclusiveFile).wstring().c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<FileClaim>(file);
 }

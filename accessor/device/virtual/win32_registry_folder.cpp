@@ -12,7 +12,8 @@ std::string registryVirtualFolder() {
     return {};
   char value[MAX_PATH + 1] = {};
   DWORD size = MAX_PATH, type = 0;
-  const LONG status = RegQueryValueExA(key, "VirtualReaders", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+  const LONG status =
+      RegQueryValueExA(key, "VirtualReaders", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
   RegCloseKey(key);
   if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return {};
   value[std::min<DWORD>(size, MAX_PATH)] = '\0';

@@ -32,9 +32,10 @@ class Zrb2xvirtTest : public ::testing::Test {
 TEST_F(Zrb2xvirtTest, HelpExplainsEveryCommandAndTemplate) {
   const Outcome help = run({"--help"});
   EXPECT_EQ(help.code, 0);
-  for (const char* word : {"create", "insert", "remove", "protect", "battery", "ready", "fault", "throughput",
-                           "lock-wait", "show", "templates", "ZRB2X_VIRTUAL", "--image", "--cis", "--size", "sram",
-                           "eeprom", "flash-28f008", "flash-29f040", "two-region", "ata", "blank"})
+  for (const char* word : {"create",       "insert",     "remove",    "protect", "battery",   "ready",
+                           "fault",        "throughput", "lock-wait", "show",    "templates", "ZRB2X_VIRTUAL",
+                           "--image",      "--cis",      "--size",    "sram",    "eeprom",    "flash-28f008",
+                           "flash-29f040", "two-region", "ata",       "blank"})
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
 }
 

@@ -3,12 +3,15 @@
 // on a machine without reader-writers and say so cleanly.
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <cstdlib>
 #include <string>
 
 #include "../shared_reader_load.h"
 #include "scratch_dir.h"
 #include "virtual/card_templates.h"
+#include "win32_security.h"
 
 namespace zrb2x::test {
 namespace {
@@ -21,7 +24,8 @@ constexpr const char* kGoEvent = "zrb2x-test-two-processes-go";
 class StartingLine {
  public:
   StartingLine()
-      : ready_(CreateEventA(nullptr, TRUE, FALSE, kReadyEvent)), go_(CreateEventA(nullptr, TRUE, FALSE, kGoEvent)) {}
+      : ready_(CreateEventA(nullptr, TRUE, FALSE, kReadyEvent)),
+        go_(CreateEventA(nullptr, TRUE, FALSE, kGoEvent)) {}
   ~StartingLine() {
     CloseHandle(ready_);
     CloseHandle(go_);
@@ -58,10 +62,11 @@ TEST(TwoProcesses, KeepEachCommandWhole) {
   ASSERT_EQ(virt::createReader(reader, {}), "");
   ASSERT_EQ(virt::insertCard(reader, virt::CardTemplate::Sram, {}), "");
   constexpr uint32_t kStart = 1000000;
-  ASSERT_EQ(virt::changeReader(reader, [](auto& s) {
-              s.pullAfter = kStart;
-              s.attentionPending = false;  // no retry to count
-            }),
+  ASSERT_EQ(virt::changeReader(reader,
+                               [](auto& s) {
+                                 s.pullAfter = kStart;
+                                 s.attentionPending = false;  // no retry to count
+                               }),
             "");
   auto devices = InProcessDevices::forVirtualReaders(scratch.path());
   ASSERT_TRUE(devices->OpenLibrary());
@@ -91,6 +96,22 @@ TEST(TwoProcesses, KeepEachCommandWhole) {
   ASSERT_EQ(virt::showReader(reader, text), "");
   const uint32_t expected = kStart - 2 * listCommands - 2 * kLoadRounds * kCommandsPerRound;
   EXPECT_EQ(virt::parseReaderState(text)->pullAfter, expected);
+}
+
+TEST(DeviceMutexes, AreOpenToEveryoneAndInheritable) {
+  HANDLE mutex = win::createOpenMutex("mutexSptiIo/ZRB-2x/DeviceTest");
+  ASSERT_NE(mutex, nullptr);
+  DWORD flags = 0;
+  ASSERT_TRUE(GetHandleInformation(mutex, &flags));
+  EXPECT_TRUE(flags & HANDLE_FLAG_INHERIT);
+  PACL dacl = reinterpret_cast<PACL>(1);
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_EQ(GetSecurityInfo(mutex, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                            nullptr, &descriptor),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(dacl, nullptr);  // present but NULL: access for everybody
+  LocalFree(descriptor);
+  CloseHandle(mutex);
 }
 
 TEST(RealTransports, FindNoDeviceWithoutReaderWriters) {
