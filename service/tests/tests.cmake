@@ -35,3 +35,9 @@ zrb_windows_test(service_slothub_tests_win
   SOURCES tests/win/slothub_through_service_win_test.cpp
   LIBS service_win_testsupport cardservice_core
   DEPENDS veskcv2xs slothub veskci2xs)
+# These install the service in the prefix and name the machine's virtual
+# readers in its registry: while they run, every accessor on the NT family
+# finds a service, so no other Wine test may run beside them.
+if(ZRB_WINDOWS)
+  set_tests_properties(service_installed_tests_win service_slothub_tests_win PROPERTIES RUN_SERIAL TRUE)
+endif()
