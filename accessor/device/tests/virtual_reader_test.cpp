@@ -1,6 +1,7 @@
 // The command set driven against the virtual reader-writer, as the accessor
 // and the access service use it.
 #include <cstring>
+#include <fstream>
 #include <numeric>
 #include <vector>
 
@@ -250,6 +251,8 @@ TEST_F(VirtualReaderTest, ReadersAreListedInNameOrderWithTheirRevision) {
   ASSERT_EQ(virt::createReader(reader("b"), {"ZRB-22H", "1.23"}), "");
   ASSERT_EQ(virt::createReader(reader("a"), {"ZRB-22G", "2.10"}), "");
   std::filesystem::create_directories(reader("c-not-a-reader"));
+  std::filesystem::create_directories(reader("d-broken"));
+  std::ofstream(reader("d-broken") / "reader.txt") << "product = ZRB-99\n";
   openDevices();
   ASSERT_EQ(devices_->CountDevices(), 2u);
   uint8_t inquiry[36];

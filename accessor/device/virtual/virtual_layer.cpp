@@ -76,11 +76,19 @@ bool VirtualLayer::open() {
 
 void VirtualLayer::close() { links_.clear(); }
 
+// A folder whose description does not parse is no reader: listing it would
+// fail its inquiry and so hide every other device.
+bool describesAReader(const std::filesystem::path& folder) {
+  auto lock = makeReaderLock(folder);
+  ReaderLockGuard guard(*lock, kCommandLockWaitMs);
+  return guard.held() && loadReaderState(folder).has_value();
+}
+
 uint32_t VirtualLayer::scan(uint32_t limit) {
   links_.clear();
   for (const auto& folder : findReaderFolders(root_)) {
     if (links_.size() >= limit) break;
-    links_.push_back(std::make_unique<VirtualLink>(folder));
+    if (describesAReader(folder)) links_.push_back(std::make_unique<VirtualLink>(folder));
   }
   return static_cast<uint32_t>(links_.size());
 }
