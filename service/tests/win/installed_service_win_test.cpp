@@ -14,6 +14,7 @@
 
 #include "win/module_dir.h"
 #include "pipe_devices.h"
+#include "hostile_requests.h"
 #include "raw_pipe_client.h"
 #include "service_control.h"
 #include "scratch_dir.h"
@@ -99,6 +100,17 @@ TEST_F(InstalledServiceTest, InstallsAutoStartServesStopsOnRequestAndRemoves) {
   auto late = attach();
   EXPECT_FALSE(late->connected());
   EXPECT_EQ(late->CountDevices(), 0u);
+}
+
+TEST_F(InstalledServiceTest, MalformedAndHostileRequestsLeaveTheServiceRunning) {
+  sendHostileRequests(pipe::kPipeName);
+  EXPECT_EQ(service.state(), static_cast<DWORD>(SERVICE_RUNNING));
+  auto devices = attach();
+  uint32_t word = 0;
+  EXPECT_EQ(devices->GetStatus(0, &word), 0u);
+  uint8_t first[2];
+  EXPECT_EQ(devices->ReadCommon(0, 0, 2, first), 0u);
+  EXPECT_NE(first[0], 0xEE);  // the refused huge write never reached the card
 }
 
 TEST_F(InstalledServiceTest, AReaderPluggedInIsCountedAfterTheDeviceChangeBroadcast) {
