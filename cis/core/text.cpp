@@ -32,8 +32,8 @@ std::string_view text(uint16_t id) {
 
 bool hasText(uint16_t id) { return find(id) != nullptr; }
 
-std::string format(uint16_t id, ...) {
-  std::string pattern(text(id));
+std::string format(unsigned id, ...) {
+  std::string pattern(text(static_cast<uint16_t>(id)));
   va_list args;
   va_start(args, id);
   va_list copy;

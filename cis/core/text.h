@@ -20,7 +20,7 @@ bool hasText(uint16_t id);
 
 // vsnprintf with the table's string `id` as the format. Arguments must match
 // the format's conversions exactly (%u unsigned, %lu/%lX unsigned long, %c int).
-std::string format(uint16_t id, ...);
+std::string format(unsigned id, ...);
 
 // True for the first byte of a Shift-JIS double-byte character.
 constexpr bool isLeadByte(uint8_t byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }

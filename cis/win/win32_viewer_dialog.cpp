@@ -68,6 +68,18 @@ struct ViewerState {
 
 ViewerState* state(HWND dialog) { return reinterpret_cast<ViewerState*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
 
+// The label control of a block; a label without its own identifier takes the
+// first label control no other block uses.
+int labelControl(const ViewerText& view, size_t index) {
+  if (view.blocks[index].labelId) return view.blocks[index].labelId;
+  for (int id = control::kLabel1; id < control::kLabel1 + 5; ++id) {
+    bool used = id == view.itemsLabelId && view.hasItems;
+    for (const TextBlock& block : view.blocks) used = used || block.labelId == id;
+    if (!used) return id;
+  }
+  return 0;
+}
+
 size_t blockLines(const ViewerText& view, size_t index) {
   const TextBlock& block = view.blocks[index];
   size_t lines = std::max(block.labels.size(), block.values.size());
@@ -107,7 +119,7 @@ void arrange(HWND dialog, const ViewerText& view) {
     const TextBlock& block = view.blocks[b];
     size_t lines = blockLines(view, b);
     int height = block.list ? textHeight(kListLines) : textHeight(twoColumns ? std::min<size_t>(lines, kMaxTwoColumnLines) : lines);
-    if (block.labelId) layout.place(block.labelId, kMargin, y + 2, kLabelWidth, height);
+    layout.place(labelControl(view, b), kMargin, y + 2, kLabelWidth, height);
     layout.place(block.valueId, kValueX, y, kValueWidth, height);
     y += height + 4;
   }
@@ -127,11 +139,10 @@ void arrange(HWND dialog, const ViewerText& view) {
 
 void fill(HWND dialog, const ViewerText& view) {
   setText(dialog, view.caption);
-  for (const TextBlock& block : view.blocks) {
-    if (block.labelId) {
-      setItemText(dialog, block.labelId, joinLines(block.labels));
-      EnableWindow(GetDlgItem(dialog, block.labelId), block.labelEnabled);
-    }
+  for (size_t b = 0; b < view.blocks.size(); ++b) {
+    int label = labelControl(view, b);
+    setItemText(dialog, label, joinLines(view.blocks[b].labels));
+    EnableWindow(GetDlgItem(dialog, label), view.blocks[b].labelEnabled);
   }
   if (view.layout == cis::Layout::Selector) {
     setItemText(dialog, control::kSelectorLabel, view.selectorLabel);
