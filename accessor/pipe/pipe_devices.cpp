@@ -14,8 +14,8 @@ uint32_t PipeDevices::send(const ServiceRequest& request, void* block) {
   return exchangeRequest(*transport_, request, block);
 }
 
-uint32_t PipeDevices::send(uint32_t code, uint32_t direction, uint32_t device, uint32_t length, uint32_t count,
-                           void* block, uint32_t address, uint32_t option) {
+uint32_t PipeDevices::send(uint32_t code, uint32_t direction, uint32_t device, uint32_t length,
+                           uint32_t count, void* block, uint32_t address, uint32_t option) {
   ServiceRequest r{};
   r.code = code;
   r.direction = direction;
@@ -131,7 +131,8 @@ uint32_t PipeDevices::ReadCapacity(uint32_t device, uint32_t address, uint32_t* 
   return result;
 }
 
-uint32_t PipeDevices::VendorCommand3D(uint32_t device, uint32_t address, uint16_t word, uint8_t b1, uint8_t b2) {
+uint32_t PipeDevices::VendorCommand3D(uint32_t device, uint32_t address, uint16_t word, uint8_t b1,
+                                      uint8_t b2) {
   ServiceRequest r{};
   r.code = code::kVendorCommand3D;
   r.device = device;
@@ -150,7 +151,9 @@ uint32_t PipeDevices::AtaReadTaskFile(uint32_t device, uint8_t* registers8) {
   return send(code::kAtaReadTaskFile, kToClient, device, 1, 8, registers8);
 }
 
-uint32_t PipeDevices::AtaExecute(uint32_t device) { return send(code::kAtaExecute, kNoData, device, 0, 0, nullptr); }
+uint32_t PipeDevices::AtaExecute(uint32_t device) {
+  return send(code::kAtaExecute, kNoData, device, 0, 0, nullptr);
+}
 
 uint32_t PipeDevices::AtaWriteData(uint32_t device, uint16_t sectors, const void* data) {
   return send(code::kAtaWriteData, kToServer, device, sectors, kSectorBytes, const_cast<void*>(data));

@@ -58,8 +58,8 @@ class PipeDevices : public DeviceOperations {
   bool connected() const { return connected_; }
 
  private:
-  uint32_t send(uint32_t code, uint32_t direction, uint32_t device, uint32_t length, uint32_t count, void* block,
-                uint32_t address = 0, uint32_t option = 0);
+  uint32_t send(uint32_t code, uint32_t direction, uint32_t device, uint32_t length, uint32_t count,
+                void* block, uint32_t address = 0, uint32_t option = 0);
   uint32_t send(const ServiceRequest& request, void* block);
   bool sendAndTell(uint32_t code, uint32_t device);
 

@@ -8,9 +8,12 @@ namespace {
 uint32_t openWithRetries(PipeTransport& transport) {
   for (uint32_t waited = 0, retries = 0;; ++retries) {
     switch (transport.openPipe()) {
-      case PipeOpen::Opened: return status::kOk;
-      case PipeOpen::Failed: return status::kCommunicationFailure;
-      case PipeOpen::Busy: break;
+      case PipeOpen::Opened:
+        return status::kOk;
+      case PipeOpen::Failed:
+        return status::kCommunicationFailure;
+      case PipeOpen::Busy:
+        break;
     }
     if (waited >= kBusyRetryLimitMs) return status::kTimeOut;
     transport.sleep(retries == 0 ? 1 : 10);
@@ -34,7 +37,8 @@ uint32_t talk(PipeTransport& transport, const ServiceRequest& request, void* blo
 
 uint32_t exchangeRequest(PipeTransport& transport, const ServiceRequest& request, void* block) {
   switch (transport.waitMutex(kMutexWaitMs)) {
-    case MutexWait::Acquired: break;
+    case MutexWait::Acquired:
+      break;
     case MutexWait::Abandoned:
       // A client ended while it held the mutex; the wait made this thread
       // the owner. The request is answered as a time-out, and the mutex is
@@ -42,7 +46,8 @@ uint32_t exchangeRequest(PipeTransport& transport, const ServiceRequest& request
       transport.releaseMutex();
       return status::kTimeOut;
     case MutexWait::TimedOut:
-    case MutexWait::Failed: return status::kTimeOut;
+    case MutexWait::Failed:
+      return status::kTimeOut;
   }
   uint32_t result = openWithRetries(transport);
   if (result == status::kOk) {

@@ -9,7 +9,8 @@ namespace {
 
 class Win32PipeTransport final : public PipeTransport {
  public:
-  Win32PipeTransport(const char* pipeName, const char* mutexName) : pipeName_(pipeName), mutexName_(mutexName) {}
+  Win32PipeTransport(const char* pipeName, const char* mutexName)
+      : pipeName_(pipeName), mutexName_(mutexName) {}
   ~Win32PipeTransport() override {
     closePipe();
     closeMutex();
@@ -26,10 +27,14 @@ class Win32PipeTransport final : public PipeTransport {
   MutexWait waitMutex(uint32_t timeoutMs) override {
     if (!mutex_) return MutexWait::Failed;
     switch (WaitForSingleObject(mutex_, timeoutMs)) {
-      case WAIT_OBJECT_0: return MutexWait::Acquired;
-      case WAIT_ABANDONED: return MutexWait::Abandoned;
-      case WAIT_TIMEOUT: return MutexWait::TimedOut;
-      default: return MutexWait::Failed;
+      case WAIT_OBJECT_0:
+        return MutexWait::Acquired;
+      case WAIT_ABANDONED:
+        return MutexWait::Abandoned;
+      case WAIT_TIMEOUT:
+        return MutexWait::TimedOut;
+      default:
+        return MutexWait::Failed;
     }
   }
   void releaseMutex() override {
@@ -74,6 +79,8 @@ std::unique_ptr<PipeTransport> makeWin32PipeTransport(const char* pipeName, cons
   return std::make_unique<Win32PipeTransport>(pipeName, mutexName);
 }
 
-std::unique_ptr<PipeDevices> makeServicePipeDevices() { return std::make_unique<PipeDevices>(makeWin32PipeTransport()); }
+std::unique_ptr<PipeDevices> makeServicePipeDevices() {
+  return std::make_unique<PipeDevices>(makeWin32PipeTransport());
+}
 
 }  // namespace zrb2x::pipe

@@ -28,7 +28,8 @@ constexpr uint32_t kCardSize = 16u << 20;
 constexpr uint32_t kCall = 64u << 10;
 
 // Moves the whole card in 64 KiB calls; returns MB/s, or -1 when a call failed.
-double pass(const std::function<uint32_t(uint32_t offset, uint8_t* data)>& call, std::vector<uint8_t>& buffer) {
+double pass(const std::function<uint32_t(uint32_t offset, uint8_t* data)>& call,
+            std::vector<uint8_t>& buffer) {
   auto start = std::chrono::steady_clock::now();
   for (uint32_t offset = 0; offset < kCardSize; offset += kCall)
     if (call(offset, buffer.data() + offset) != 0) return -1;
@@ -64,15 +65,18 @@ double directStatusSeconds = 0;
 Row direct(const std::filesystem::path& root) {
   auto devices = InProcessDevices::forVirtualReaders(root);
   uint32_t status = 0;
-  if (!devices->OpenLibrary() || devices->CountDevices() < 1) return {"virtual reader, direct", -1, -1, false, "no reader"};
+  if (!devices->OpenLibrary() || devices->CountDevices() < 1)
+    return {"virtual reader, direct", -1, -1, false, "no reader"};
   devices->GetStatus(0, &status);  // takes the card change of the insert
   Row row = measure(
-      "virtual reader, direct", 1, [&](uint32_t o, uint8_t* p) { return devices->WriteCommon(0, o, kCall, p); },
+      "virtual reader, direct", 1,
+      [&](uint32_t o, uint8_t* p) { return devices->WriteCommon(0, o, kCall, p); },
       [&](uint32_t o, uint8_t* p) { return devices->ReadCommon(0, o, kCall, p); });
   constexpr int kRequests = 500;
   auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < kRequests; ++i) devices->GetStatus(0, &status);
-  directStatusSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / kRequests;
+  directStatusSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / kRequests;
   return row;
 }
 
@@ -97,15 +101,28 @@ class TimingTransport final : public pipe::PipeTransport {
   explicit TimingTransport(std::unique_ptr<pipe::PipeTransport> inner) : inner_(std::move(inner)) {}
   bool openMutex() override { return inner_->openMutex(); }
   void closeMutex() override { inner_->closeMutex(); }
-  pipe::MutexWait waitMutex(uint32_t ms) override { return timed(Mutex, [&] { return inner_->waitMutex(ms); }); }
+  pipe::MutexWait waitMutex(uint32_t ms) override {
+    return timed(Mutex, [&] { return inner_->waitMutex(ms); });
+  }
   void releaseMutex() override { inner_->releaseMutex(); }
-  pipe::PipeOpen openPipe() override { return timed(Open, [&] { return inner_->openPipe(); }); }
-  bool writeMessage(const void* d, uint32_t n) override { return timed(Write, [&] { return inner_->writeMessage(d, n); }); }
-  bool readMessage(void* d, uint32_t n) override { return timed(Read, [&] { return inner_->readMessage(d, n); }); }
-  bool closePipe() override { return timed(Close, [&] { return inner_->closePipe(); }); }
+  pipe::PipeOpen openPipe() override {
+    return timed(Open, [&] { return inner_->openPipe(); });
+  }
+  bool writeMessage(const void* d, uint32_t n) override {
+    return timed(Write, [&] { return inner_->writeMessage(d, n); });
+  }
+  bool readMessage(void* d, uint32_t n) override {
+    return timed(Read, [&] { return inner_->readMessage(d, n); });
+  }
+  bool closePipe() override {
+    return timed(Close, [&] { return inner_->closePipe(); });
+  }
   void sleep(uint32_t ms) override {
     ++sleeps;
-    timed(Sleep, [&] { inner_->sleep(ms); return 0; });
+    timed(Sleep, [&] {
+      inner_->sleep(ms);
+      return 0;
+    });
   }
   void setLastError(uint32_t e) override { inner_->setLastError(e); }
 
@@ -126,8 +143,9 @@ void exchangeCost() {
   auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < kRequests; ++i) devices.GetStatus(0, &status);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("one status request: %.0f us through the pipe, %.0f us direct; through the pipe the client spends\n",
-              seconds / kRequests * 1e6, directStatusSeconds * 1e6);
+  std::printf(
+      "one status request: %.0f us through the pipe, %.0f us direct; through the pipe the client spends\n",
+      seconds / kRequests * 1e6, directStatusSeconds * 1e6);
   for (int step = 0; step < TimingTransport::kSteps; ++step)
     std::printf("  %-10s %6.0f us\n", TimingTransport::kNames[step], timing->seconds[step] / kRequests * 1e6);
   std::printf("  (%.2f busy-pipe waits per request; the reply read includes the service's work)\n",
@@ -136,11 +154,13 @@ void exchangeCost() {
 
 Row pipeClient() {
   auto devices = pipe::makeServicePipeDevices();
-  if (!devices->OpenLibrary() || devices->CountDevices() < 1) return {"pipe client -> service", -1, -1, false, "no service"};
+  if (!devices->OpenLibrary() || devices->CountDevices() < 1)
+    return {"pipe client -> service", -1, -1, false, "no service"};
   uint32_t status = 0;
   devices->GetStatus(0, &status);
   return measure(
-      "pipe client -> service", 2, [&](uint32_t o, uint8_t* p) { return devices->WriteCommon(0, o, kCall, p); },
+      "pipe client -> service", 2,
+      [&](uint32_t o, uint8_t* p) { return devices->WriteCommon(0, o, kCall, p); },
       [&](uint32_t o, uint8_t* p) { return devices->ReadCommon(0, o, kCall, p); });
 }
 
@@ -165,7 +185,8 @@ Row slothub() {
     uint8_t status = 0;
     call(cardservice::FN_STATUS, 0, &status);
     row = measure(
-        "slothub.dll -> service", 3, [&](uint32_t o, uint8_t* p) { return call(cardservice::FN_WRITE, o, p); },
+        "slothub.dll -> service", 3,
+        [&](uint32_t o, uint8_t* p) { return call(cardservice::FN_WRITE, o, p); },
         [&](uint32_t o, uint8_t* p) { return call(cardservice::FN_READ, o, p); });
   }
   if (veskcm) veskcm(cardservice::FN_CLOSE, 0, 0, 0, 0, nullptr);

@@ -8,7 +8,8 @@ namespace {
 
 bool equalsIgnoringCase(const char* a, const char* b) {
   for (; *a && *b; ++a, ++b)
-    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
+    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
+      return false;
   return *a == *b;
 }
 

@@ -10,10 +10,13 @@ class DeviceLibraryBackend final : public ServiceBackend {
  public:
   // `lastError` reads the thread's last-error value (the Win32 layer passes
   // GetLastError); it is read right after a failed system-level call.
-  DeviceLibraryBackend(InProcessDevices& devices, uint32_t (*lastError)()) : devices_(devices), lastError_(lastError) {}
+  DeviceLibraryBackend(InProcessDevices& devices, uint32_t (*lastError)())
+      : devices_(devices), lastError_(lastError) {}
 
   uint32_t enumerate() override { return devices_.CountDevices(); }
-  SystemCallResult queryDriveLetter(uint32_t d, uint32_t* v) override { return call(devices_.QueryDriveLetter(d, v)); }
+  SystemCallResult queryDriveLetter(uint32_t d, uint32_t* v) override {
+    return call(devices_.QueryDriveLetter(d, v));
+  }
   SystemCallResult queryDiscoveryPosition(uint32_t d, uint32_t* v) override {
     return call(devices_.QueryDiscoveryPosition(d, v));
   }
@@ -23,11 +26,15 @@ class DeviceLibraryBackend final : public ServiceBackend {
   SystemCallResult release(uint32_t d) override { return call(devices_.ReleaseDevice(d)); }
 
   uint32_t rezero(uint32_t d) override { return devices_.Rezero(d); }
-  uint32_t writeDeviceTable(uint32_t d, const DeviceTable* t) override { return devices_.WriteDeviceTable(d, t); }
+  uint32_t writeDeviceTable(uint32_t d, const DeviceTable* t) override {
+    return devices_.WriteDeviceTable(d, t);
+  }
   uint32_t readDeviceTable(uint32_t d, DeviceTable* t) override { return devices_.ReadDeviceTable(d, t); }
   uint32_t inquiry(uint32_t d, uint8_t* data36) override { return devices_.Inquiry(d, data36); }
   uint32_t getStatus(uint32_t d, uint32_t* s) override { return devices_.GetStatus(d, s); }
-  uint32_t readCommon(uint32_t d, uint32_t a, uint32_t n, void* p) override { return devices_.ReadCommon(d, a, n, p); }
+  uint32_t readCommon(uint32_t d, uint32_t a, uint32_t n, void* p) override {
+    return devices_.ReadCommon(d, a, n, p);
+  }
   uint32_t writeCommon(uint32_t d, uint32_t a, uint32_t n, const void* p) override {
     return devices_.WriteCommon(d, a, n, p);
   }
@@ -58,7 +65,9 @@ class DeviceLibraryBackend final : public ServiceBackend {
   uint32_t ataWriteTaskFile(uint32_t d, const uint8_t* r) override { return devices_.AtaWriteTaskFile(d, r); }
   uint32_t ataReadTaskFile(uint32_t d, uint8_t* r) override { return devices_.AtaReadTaskFile(d, r); }
   uint32_t ataExecute(uint32_t d) override { return devices_.AtaExecute(d); }
-  uint32_t ataWriteData(uint32_t d, uint16_t n, const void* p) override { return devices_.AtaWriteData(d, n, p); }
+  uint32_t ataWriteData(uint32_t d, uint16_t n, const void* p) override {
+    return devices_.AtaWriteData(d, n, p);
+  }
   uint32_t ataReadData(uint32_t d, uint16_t n, void* p) override { return devices_.AtaReadData(d, n, p); }
 
  private:

@@ -54,15 +54,25 @@ ServiceReply RequestDispatcher::dispatch(const ServiceRequest& r, uint8_t* block
   const uint32_t d = r.device;
   switch (row->operation) {
     case Operation::Attach:
-    case Operation::Detach: return {pipe::status::kOk, 0};
-    case Operation::CountDevices: putWord(block, deviceCount_); return {pipe::status::kOk, 0};
-    case Operation::QueryDriveLetter: return query(&ServiceBackend::queryDriveLetter, b, d, block);
-    case Operation::QueryDiscoveryPosition: return query(&ServiceBackend::queryDiscoveryPosition, b, d, block);
-    case Operation::Load: return fromSystemCall(b.load(d));
-    case Operation::Eject: return fromSystemCall(b.eject(d));
-    case Operation::Acquire: return fromSystemCall(b.acquire(d));
-    case Operation::Release: return fromSystemCall(b.release(d));
-    case Operation::Rezero: return fromDevice(b.rezero(d));
+    case Operation::Detach:
+      return {pipe::status::kOk, 0};
+    case Operation::CountDevices:
+      putWord(block, deviceCount_);
+      return {pipe::status::kOk, 0};
+    case Operation::QueryDriveLetter:
+      return query(&ServiceBackend::queryDriveLetter, b, d, block);
+    case Operation::QueryDiscoveryPosition:
+      return query(&ServiceBackend::queryDiscoveryPosition, b, d, block);
+    case Operation::Load:
+      return fromSystemCall(b.load(d));
+    case Operation::Eject:
+      return fromSystemCall(b.eject(d));
+    case Operation::Acquire:
+      return fromSystemCall(b.acquire(d));
+    case Operation::Release:
+      return fromSystemCall(b.release(d));
+    case Operation::Rezero:
+      return fromDevice(b.rezero(d));
     case Operation::WriteDeviceTable: {
       DeviceTable table;
       std::memcpy(&table, block, sizeof table);
@@ -74,18 +84,24 @@ ServiceReply RequestDispatcher::dispatch(const ServiceRequest& r, uint8_t* block
       std::memcpy(block, &table, sizeof table);
       return fromDevice(result);
     }
-    case Operation::Inquiry: return fromDevice(b.inquiry(d, block));
+    case Operation::Inquiry:
+      return fromDevice(b.inquiry(d, block));
     case Operation::GetStatus: {
       uint32_t word = 0;
       uint32_t result = b.getStatus(d, &word);
       putWord(block, word);
       return fromDevice(result);
     }
-    case Operation::ReadCommon: return fromDevice(b.readCommon(d, r.address, r.length, block));
-    case Operation::WriteCommon: return fromDevice(b.writeCommon(d, r.address, r.length, block));
-    case Operation::ReadAttribute: return fromDevice(b.readAttribute(d, r.address, r.length, block));
-    case Operation::WriteAttribute: return fromDevice(b.writeAttribute(d, r.address, r.length, block));
-    case Operation::EraseMemory: return fromDevice(b.eraseMemory(d, r.option, r.address, r.length));
+    case Operation::ReadCommon:
+      return fromDevice(b.readCommon(d, r.address, r.length, block));
+    case Operation::WriteCommon:
+      return fromDevice(b.writeCommon(d, r.address, r.length, block));
+    case Operation::ReadAttribute:
+      return fromDevice(b.readAttribute(d, r.address, r.length, block));
+    case Operation::WriteAttribute:
+      return fromDevice(b.writeAttribute(d, r.address, r.length, block));
+    case Operation::EraseMemory:
+      return fromDevice(b.eraseMemory(d, r.option, r.address, r.length));
     case Operation::ReadCapacity: {
       uint32_t first = 0, second = 0;
       uint32_t result = b.readCapacity(d, r.address, &first, &second);
@@ -93,17 +109,25 @@ ServiceReply RequestDispatcher::dispatch(const ServiceRequest& r, uint8_t* block
       putWord(block + 4, second);
       return fromDevice(result);
     }
-    case Operation::ReadSectors: return fromDevice(b.readSectors(d, r.address, r.length, block));
-    case Operation::WriteSectors: return fromDevice(b.writeSectors(d, r.address, r.length, block));
-    case Operation::DownloadFirmware: return fromDevice(b.downloadFirmware(d, block, r.length));
+    case Operation::ReadSectors:
+      return fromDevice(b.readSectors(d, r.address, r.length, block));
+    case Operation::WriteSectors:
+      return fromDevice(b.writeSectors(d, r.address, r.length, block));
+    case Operation::DownloadFirmware:
+      return fromDevice(b.downloadFirmware(d, block, r.length));
     case Operation::VendorCommand3D:
       return fromDevice(b.vendorCommand3D(d, r.address, static_cast<uint16_t>(r.length),
                                           static_cast<uint8_t>(r.extraA), static_cast<uint8_t>(r.extraB)));
-    case Operation::AtaWriteTaskFile: return fromDevice(b.ataWriteTaskFile(d, block));
-    case Operation::AtaReadTaskFile: return fromDevice(b.ataReadTaskFile(d, block));
-    case Operation::AtaExecute: return fromDevice(b.ataExecute(d));
-    case Operation::AtaWriteData: return fromDevice(b.ataWriteData(d, static_cast<uint16_t>(r.length), block));
-    case Operation::AtaReadData: return fromDevice(b.ataReadData(d, static_cast<uint16_t>(r.length), block));
+    case Operation::AtaWriteTaskFile:
+      return fromDevice(b.ataWriteTaskFile(d, block));
+    case Operation::AtaReadTaskFile:
+      return fromDevice(b.ataReadTaskFile(d, block));
+    case Operation::AtaExecute:
+      return fromDevice(b.ataExecute(d));
+    case Operation::AtaWriteData:
+      return fromDevice(b.ataWriteData(d, static_cast<uint16_t>(r.length), block));
+    case Operation::AtaReadData:
+      return fromDevice(b.ataReadData(d, static_cast<uint16_t>(r.length), block));
   }
   return {pipe::status::kCommunicationFailure, 0};
 }

@@ -11,6 +11,7 @@ using O = Operation;
 constexpr uint32_t kAny = 0xFFFFFFFF;
 constexpr uint32_t k16Bit = 0xFFFF;
 
+// clang-format off
 constexpr RequestRow kRows[] = {
     // code                  operation                 dir min  footprint   fixed device maxLength
     {kAttach,                O::Attach,                 0, 0,  F::None,          0, false, kAny},
@@ -43,13 +44,18 @@ constexpr RequestRow kRows[] = {
     {kAtaWriteData,          O::AtaWriteData,           2, 0,  F::LengthSectors, 0, true,  k16Bit},
     {kAtaReadData,           O::AtaReadData,            1, 0,  F::LengthSectors, 0, true,  k16Bit},
 };
+// clang-format on
 
 uint64_t bytesTouched(const RequestRow& row, const pipe::ServiceRequest& request) {
   switch (row.footprint) {
-    case F::None: return 0;
-    case F::Fixed: return row.fixedBytes;
-    case F::Length: return request.length;
-    case F::LengthSectors: return uint64_t{request.length} * pipe::kSectorBytes;
+    case F::None:
+      return 0;
+    case F::Fixed:
+      return row.fixedBytes;
+    case F::Length:
+      return request.length;
+    case F::LengthSectors:
+      return uint64_t{request.length} * pipe::kSectorBytes;
   }
   return UINT64_MAX;
 }
@@ -66,7 +72,8 @@ uint32_t checkRequest(const pipe::ServiceRequest& request, const RequestRow** ro
   *rowOut = nullptr;
   const uint64_t block = uint64_t{request.length} * request.count;
   // A transfer direction without a block: nothing to transfer into or out of.
-  if (request.direction != pipe::kNoData && static_cast<uint32_t>(block) == 0) return pipe::status::kMissingData;
+  if (request.direction != pipe::kNoData && static_cast<uint32_t>(block) == 0)
+    return pipe::status::kMissingData;
   const RequestRow* row = findRequest(request.code);
   if (!row) return pipe::status::kUnknownRequest;
   *rowOut = row;

@@ -10,18 +10,43 @@
 namespace zrb2x::service {
 
 enum class Operation {
-  Attach, Detach, CountDevices, QueryDriveLetter, QueryDiscoveryPosition, Load, Eject, Acquire, Release,
-  Rezero, WriteDeviceTable, ReadDeviceTable, Inquiry, GetStatus, ReadCommon, EraseMemory, WriteCommon,
-  ReadAttribute, ReadCapacity, WriteAttribute, ReadSectors, WriteSectors, DownloadFirmware, VendorCommand3D,
-  AtaWriteTaskFile, AtaReadTaskFile, AtaExecute, AtaWriteData, AtaReadData,
+  Attach,
+  Detach,
+  CountDevices,
+  QueryDriveLetter,
+  QueryDiscoveryPosition,
+  Load,
+  Eject,
+  Acquire,
+  Release,
+  Rezero,
+  WriteDeviceTable,
+  ReadDeviceTable,
+  Inquiry,
+  GetStatus,
+  ReadCommon,
+  EraseMemory,
+  WriteCommon,
+  ReadAttribute,
+  ReadCapacity,
+  WriteAttribute,
+  ReadSectors,
+  WriteSectors,
+  DownloadFirmware,
+  VendorCommand3D,
+  AtaWriteTaskFile,
+  AtaReadTaskFile,
+  AtaExecute,
+  AtaWriteData,
+  AtaReadData,
 };
 
 // How many bytes of the data block the operation reads or fills.
 enum class Footprint {
-  None,          // no data block
-  Fixed,         // `fixedBytes`
-  Length,        // `length` bytes
-  LengthSectors, // `length` sectors of 512 bytes
+  None,           // no data block
+  Fixed,          // `fixedBytes`
+  Length,         // `length` bytes
+  LengthSectors,  // `length` sectors of 512 bytes
 };
 
 struct RequestRow {

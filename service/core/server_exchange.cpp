@@ -46,7 +46,9 @@ IoStatus receiveExactly(ServerPipe& pipe, void* buffer, uint32_t size) {
 
 }  // namespace
 
-std::unique_ptr<uint8_t[]> allocateBlock(uint32_t size) { return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[size]); }
+std::unique_ptr<uint8_t[]> allocateBlock(uint32_t size) {
+  return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[size]);
+}
 
 ExchangeEnd serveOneRequest(ServerPipe& pipe, RequestDispatcher& dispatcher, BlockAllocator allocate) {
   ServiceRequest request{};
@@ -89,7 +91,8 @@ ExchangeEnd serveOneRequest(ServerPipe& pipe, RequestDispatcher& dispatcher, Blo
 
   if (toClient) {
     IoResult r = pipe.write(block.get(), size);
-    if (r.status != IoStatus::Done || r.bytes != size) return endOf(r.status == IoStatus::Done ? IoStatus::Failed : r.status);
+    if (r.status != IoStatus::Done || r.bytes != size)
+      return endOf(r.status == IoStatus::Done ? IoStatus::Failed : r.status);
   }
   block.reset();
   return sendReply(pipe, reply);

@@ -19,10 +19,12 @@ enum class ExchangeEnd {
 using BlockAllocator = std::unique_ptr<uint8_t[]> (*)(uint32_t size);
 std::unique_ptr<uint8_t[]> allocateBlock(uint32_t size);
 
-ExchangeEnd serveOneRequest(ServerPipe& pipe, RequestDispatcher& dispatcher, BlockAllocator allocate = allocateBlock);
+ExchangeEnd serveOneRequest(ServerPipe& pipe, RequestDispatcher& dispatcher,
+                            BlockAllocator allocate = allocateBlock);
 
 // The pipe thread: re-enumerate when a device change is pending, wait for a
 // client, serve it, disconnect; until the service stops.
-void runServerLoop(PipeListener& listener, RequestDispatcher& dispatcher, BlockAllocator allocate = allocateBlock);
+void runServerLoop(PipeListener& listener, RequestDispatcher& dispatcher,
+                   BlockAllocator allocate = allocateBlock);
 
 }  // namespace zrb2x::service

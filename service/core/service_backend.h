@@ -45,7 +45,8 @@ class ServiceBackend {
   virtual uint32_t readSectors(uint32_t device, uint32_t first, uint32_t sectors, void* data) = 0;
   virtual uint32_t writeSectors(uint32_t device, uint32_t first, uint32_t sectors, const void* data) = 0;
   virtual uint32_t downloadFirmware(uint32_t device, const void* image, uint32_t count) = 0;
-  virtual uint32_t vendorCommand3D(uint32_t device, uint32_t address, uint16_t word, uint8_t b1, uint8_t b2) = 0;
+  virtual uint32_t vendorCommand3D(uint32_t device, uint32_t address, uint16_t word, uint8_t b1,
+                                   uint8_t b2) = 0;
   virtual uint32_t ataWriteTaskFile(uint32_t device, const uint8_t* registers8) = 0;
   virtual uint32_t ataReadTaskFile(uint32_t device, uint8_t* registers8) = 0;
   virtual uint32_t ataExecute(uint32_t device) = 0;

@@ -17,17 +17,22 @@ class FakeBackend : public ServiceBackend {
   static constexpr uint32_t kMemorySize = 1 << 20;
 
   uint32_t devices = 2;
-  uint32_t result = 0;                       // device result of every command
-  SystemCallResult systemCall{true, 0};     // outcome of the six system-level calls
+  uint32_t result = 0;                   // device result of every command
+  SystemCallResult systemCall{true, 0};  // outcome of the six system-level calls
   uint32_t queryValue = 0x43;
   uint32_t enumerations = 0;
-  std::vector<std::string> calls;           // "name device address count"
+  std::vector<std::string> calls;  // "name device address count"
   std::vector<uint8_t> memory = std::vector<uint8_t>(kMemorySize);
 
-  uint32_t enumerate() override { ++enumerations; return devices; }
+  uint32_t enumerate() override {
+    ++enumerations;
+    return devices;
+  }
 
   SystemCallResult queryDriveLetter(uint32_t d, uint32_t* v) override { return query("drive", d, v); }
-  SystemCallResult queryDiscoveryPosition(uint32_t d, uint32_t* v) override { return query("position", d, v); }
+  SystemCallResult queryDiscoveryPosition(uint32_t d, uint32_t* v) override {
+    return query("position", d, v);
+  }
   SystemCallResult load(uint32_t d) override { return sys("load", d); }
   SystemCallResult eject(uint32_t d) override { return sys("eject", d); }
   SystemCallResult acquire(uint32_t d) override { return sys("acquire", d); }
@@ -50,7 +55,9 @@ class FakeBackend : public ServiceBackend {
     *s = 0x30F;
     return note("status", d);
   }
-  uint32_t readCommon(uint32_t d, uint32_t a, uint32_t n, void* p) override { return copyOut("readCommon", d, a, n, p); }
+  uint32_t readCommon(uint32_t d, uint32_t a, uint32_t n, void* p) override {
+    return copyOut("readCommon", d, a, n, p);
+  }
   uint32_t writeCommon(uint32_t d, uint32_t a, uint32_t n, const void* p) override {
     return copyIn("writeCommon", d, a, n, p);
   }
@@ -93,15 +100,17 @@ class FakeBackend : public ServiceBackend {
   uint32_t ataWriteData(uint32_t d, uint16_t n, const void* p) override {
     return copyIn("ataWriteData", d, 0, n * 512ull, p, n);
   }
-  uint32_t ataReadData(uint32_t d, uint16_t n, void* p) override { return copyOut("ataReadData", d, 0, n * 512ull, p, n); }
+  uint32_t ataReadData(uint32_t d, uint16_t n, void* p) override {
+    return copyOut("ataReadData", d, 0, n * 512ull, p, n);
+  }
 
   DeviceTable table{};
   uint8_t taskFile[8]{};
 
  private:
   uint32_t note(const char* name, uint32_t d, uint64_t a = 0, uint64_t n = 0, uint32_t extra = 0) {
-    calls.push_back(std::string(name) + " " + std::to_string(d) + " " + std::to_string(a) + " " + std::to_string(n) +
-                    (extra ? " " + std::to_string(extra) : ""));
+    calls.push_back(std::string(name) + " " + std::to_string(d) + " " + std::to_string(a) + " " +
+                    std::to_string(n) + (extra ? " " + std::to_string(extra) : ""));
     return result;
   }
   SystemCallResult sys(const char* name, uint32_t d) {
@@ -118,12 +127,14 @@ class FakeBackend : public ServiceBackend {
     volatile uint8_t sink = 0;
     for (uint64_t i = 0; i < n; ++i) sink = sink + static_cast<const uint8_t*>(p)[i];
   }
-  uint32_t copyOut(const char* name, uint32_t d, uint64_t a, uint64_t n, void* p, uint64_t recorded = UINT64_MAX) {
+  uint32_t copyOut(const char* name, uint32_t d, uint64_t a, uint64_t n, void* p,
+                   uint64_t recorded = UINT64_MAX) {
     auto* out = static_cast<uint8_t*>(p);
     for (uint64_t i = 0; i < n; ++i) out[i] = memory[(a + i) % kMemorySize];
     return note(name, d, a, recorded == UINT64_MAX ? n : recorded);
   }
-  uint32_t copyIn(const char* name, uint32_t d, uint64_t a, uint64_t n, const void* p, uint64_t recorded = UINT64_MAX) {
+  uint32_t copyIn(const char* name, uint32_t d, uint64_t a, uint64_t n, const void* p,
+                  uint64_t recorded = UINT64_MAX) {
     auto* in = static_cast<const uint8_t*>(p);
     for (uint64_t i = 0; i < n; ++i) memory[(a + i) % kMemorySize] = in[i];
     return note(name, d, a, recorded == UINT64_MAX ? n : recorded);

@@ -24,7 +24,10 @@ struct Outcome {
 
 class DispatchTest : public ::testing::Test {
  protected:
-  void SetUp() override { dispatcher.enumerate(); backend.calls.clear(); }
+  void SetUp() override {
+    dispatcher.enumerate();
+    backend.calls.clear();
+  }
 
   // Dispatches with a block of the announced size, as the server exchange
   // would hand it over; `sent` fills a client-to-server block.
@@ -62,21 +65,53 @@ uint32_t word(const std::vector<uint8_t>& b, size_t at = 0) {
 ServiceRequest wellFormed(const RequestRow& row) {
   ServiceRequest r = req(row.code, row.direction, 1);
   switch (row.footprint) {
-    case Footprint::None: break;
-    case Footprint::Fixed: r.length = row.fixedBytes; r.count = 1; break;
-    case Footprint::Length: r.length = 64; r.count = 1; break;
-    case Footprint::LengthSectors: r.length = 2; r.count = 512; break;
+    case Footprint::None:
+      break;
+    case Footprint::Fixed:
+      r.length = row.fixedBytes;
+      r.count = 1;
+      break;
+    case Footprint::Length:
+      r.length = 64;
+      r.count = 1;
+      break;
+    case Footprint::LengthSectors:
+      r.length = 2;
+      r.count = 512;
+      break;
   }
   return r;
 }
 
-const uint32_t kAllCodes[] = {
-    code::kAttach, code::kDetach, code::kCountDevices, code::kQueryDriveLetter, code::kQueryDiscoveryPosition,
-    code::kLoad, code::kEject, code::kAcquire, code::kRelease, code::kRezero, code::kWriteDeviceTable,
-    code::kReadDeviceTable, code::kInquiry, code::kGetStatus, code::kReadCommon, code::kEraseMemory,
-    code::kWriteCommon, code::kReadAttribute, code::kReadCapacity, code::kWriteAttribute, code::kReadSectors,
-    code::kWriteSectors, code::kDownloadFirmware, code::kVendorCommand3D, code::kAtaWriteTaskFile,
-    code::kAtaReadTaskFile, code::kAtaExecute, code::kAtaWriteData, code::kAtaReadData};
+const uint32_t kAllCodes[] = {code::kAttach,
+                              code::kDetach,
+                              code::kCountDevices,
+                              code::kQueryDriveLetter,
+                              code::kQueryDiscoveryPosition,
+                              code::kLoad,
+                              code::kEject,
+                              code::kAcquire,
+                              code::kRelease,
+                              code::kRezero,
+                              code::kWriteDeviceTable,
+                              code::kReadDeviceTable,
+                              code::kInquiry,
+                              code::kGetStatus,
+                              code::kReadCommon,
+                              code::kEraseMemory,
+                              code::kWriteCommon,
+                              code::kReadAttribute,
+                              code::kReadCapacity,
+                              code::kWriteAttribute,
+                              code::kReadSectors,
+                              code::kWriteSectors,
+                              code::kDownloadFirmware,
+                              code::kVendorCommand3D,
+                              code::kAtaWriteTaskFile,
+                              code::kAtaReadTaskFile,
+                              code::kAtaExecute,
+                              code::kAtaWriteData,
+                              code::kAtaReadData};
 
 TEST_F(DispatchTest, EveryCodeWellFormedReachesTheBackendOnceAndPassesItsResultThrough) {
   backend.result = 0x3A000002;
@@ -96,7 +131,8 @@ TEST_F(DispatchTest, LengthBelowTheMinimumIsRefusedWithoutAnOperation) {
   for (uint32_t c : kAllCodes) {
     const RequestRow* row = findRequest(c);
     if (row->minLength == 0) continue;
-    ServiceRequest r = req(c, row->direction, 0, row->minLength - 1, 2);  // block large enough, length too small
+    ServiceRequest r =
+        req(c, row->direction, 0, row->minLength - 1, 2);  // block large enough, length too small
     Outcome out = run(r);
     EXPECT_EQ(out.status, status::kMissingData) << std::hex << c;
   }
@@ -205,8 +241,9 @@ TEST_F(DispatchTest, DataOperationsCarryTheHeaderFieldsAndTheBlock) {
   run(sectors);
   EXPECT_EQ(word(capacity.block), 0x1000u);
   EXPECT_EQ(word(capacity.block, 4), 0x200u);
-  std::vector<std::string> expected{"writeCommon 1 256 6", "readCommon 1 256 6", "erase 1 131072 32768 1",
-                                    "vendor3D 0 3405691582 4660 43981", "capacity 0 7 0", "readSectors 1 4608 3"};
+  std::vector<std::string> expected{"writeCommon 1 256 6",    "readCommon 1 256 6",
+                                    "erase 1 131072 32768 1", "vendor3D 0 3405691582 4660 43981",
+                                    "capacity 0 7 0",         "readSectors 1 4608 3"};
   EXPECT_EQ(backend.calls, expected);
 }
 

@@ -50,7 +50,8 @@ TEST_F(ExchangeTest, ReadSendsTheBlockThenTheReply) {
 }
 
 TEST_F(ExchangeTest, WriteTakesTheBlockBeforeTheOperation) {
-  EXPECT_EQ(serve({messageOf(req(code::kWriteCommon, 2, 4, 1, 0x10)), Message{9, 8, 7, 6}}), ExchangeEnd::Replied);
+  EXPECT_EQ(serve({messageOf(req(code::kWriteCommon, 2, 4, 1, 0x10)), Message{9, 8, 7, 6}}),
+            ExchangeEnd::Replied);
   ASSERT_EQ(pipe.written.size(), 1u);
   EXPECT_EQ(replyOf(pipe.written[0]).status, status::kOk);
   EXPECT_EQ(backend.memory[0x13], 6);
@@ -75,7 +76,8 @@ TEST_F(ExchangeTest, UnknownCodesStillExchangeTheAnnouncedBlock) {
 }
 
 TEST_F(ExchangeTest, WrappingSizeExchangesTheWrappedBlockAndTouchesNothing) {
-  EXPECT_EQ(serve({messageOf(req(code::kWriteCommon, 2, 0x80000001, 2)), Message{1, 2}}), ExchangeEnd::Replied);
+  EXPECT_EQ(serve({messageOf(req(code::kWriteCommon, 2, 0x80000001, 2)), Message{1, 2}}),
+            ExchangeEnd::Replied);
   EXPECT_EQ(replyOf(pipe.written.back()).status, status::kMissingData);
   EXPECT_EQ(serve({messageOf(req(code::kReadCommon, 1, 0x80000001, 2))}), ExchangeEnd::Replied);
   ASSERT_EQ(pipe.written.size(), 2u);

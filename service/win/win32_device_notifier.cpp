@@ -33,7 +33,8 @@ DWORD WINAPI notifierThread(void* parameter) {
     wc.lpszClassName = notifier->className;
     if (!RegisterClassA(&wc)) return fail(notifier, static_cast<DWORD>(-2));
   }
-  HWND window = CreateWindowExA(0, notifier->className, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+  HWND window =
+      CreateWindowExA(0, notifier->className, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
   if (!window) return fail(notifier, static_cast<DWORD>(-3));
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(notifier));
   notifier->window = window;

@@ -26,8 +26,8 @@ void installService() {
   ScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   if (!manager.get()) return;
   ScHandle service(CreateServiceA(manager.get(), kServiceName, kDisplayName, SERVICE_ALL_ACCESS,
-                                  SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, path, nullptr,
-                                  nullptr, "\0", nullptr, nullptr));
+                                  SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, path,
+                                  nullptr, nullptr, "\0", nullptr, nullptr));
 }
 
 void removeService() {
@@ -38,7 +38,8 @@ void removeService() {
   SERVICE_STATUS status{};
   if (ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) {
     Sleep(1000);
-    while (QueryServiceStatus(service.get(), &status) && status.dwCurrentState == SERVICE_STOP_PENDING) Sleep(1000);
+    while (QueryServiceStatus(service.get(), &status) && status.dwCurrentState == SERVICE_STOP_PENDING)
+      Sleep(1000);
   }
   DeleteService(service.get());
 }

@@ -8,9 +8,14 @@
 int main(int argc, char** argv) {
   using namespace zrb2x::service;
   switch (parseCommandLine(argc, argv)) {
-    case CommandLineAction::Install: win::installService(); return 0;
-    case CommandLineAction::Remove: win::removeService(); return 0;
-    case CommandLineAction::RunService: break;
+    case CommandLineAction::Install:
+      win::installService();
+      return 0;
+    case CommandLineAction::Remove:
+      win::removeService();
+      return 0;
+    case CommandLineAction::RunService:
+      break;
   }
   char name[sizeof win::kServiceName];
   lstrcpyA(name, win::kServiceName);

@@ -50,13 +50,15 @@ IoResult Win32PipeServer::overlapped(Call call, DWORD timeoutMs) {
 }
 
 IoResult Win32PipeServer::read(void* buffer, uint32_t size) {
-  IoResult r = overlapped([&](OVERLAPPED* ov, DWORD* bytes) { return ReadFile(pipe_, buffer, size, bytes, ov); });
+  IoResult r =
+      overlapped([&](OVERLAPPED* ov, DWORD* bytes) { return ReadFile(pipe_, buffer, size, bytes, ov); });
   lastExchangeStopped_ = r.status == IoStatus::Stopped;
   return r;
 }
 
 IoResult Win32PipeServer::write(const void* data, uint32_t size) {
-  IoResult r = overlapped([&](OVERLAPPED* ov, DWORD* bytes) { return WriteFile(pipe_, data, size, bytes, ov); });
+  IoResult r =
+      overlapped([&](OVERLAPPED* ov, DWORD* bytes) { return WriteFile(pipe_, data, size, bytes, ov); });
   lastExchangeStopped_ = r.status == IoStatus::Stopped;
   return r;
 }
@@ -74,13 +76,15 @@ ConnectOutcome Win32PipeServer::waitForClient() {
       return ConnectOutcome::Connected;
     case ERROR_IO_PENDING: {
       HANDLE waits[2] = {stop_, io_};
-      if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) return ConnectOutcome::Connected;
+      if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1)
+        return ConnectOutcome::Connected;
       CancelIo(pipe_);
       DWORD bytes = 0;
       GetOverlappedResult(pipe_, &ov, &bytes, TRUE);
       return ConnectOutcome::Stopped;
     }
-    default: return ConnectOutcome::Stopped;
+    default:
+      return ConnectOutcome::Stopped;
   }
 }
 

@@ -32,7 +32,8 @@ UniqueHandle createServerPipe(const char* name, SECURITY_ATTRIBUTES* security);
 class Win32PipeServer final : public PipeListener, private ServerPipe {
  public:
   // None of the handles is owned; they outlive the server loop.
-  Win32PipeServer(HANDLE pipe, HANDLE stopEvent, HANDLE ioEvent) : pipe_(pipe), stop_(stopEvent), io_(ioEvent) {}
+  Win32PipeServer(HANDLE pipe, HANDLE stopEvent, HANDLE ioEvent)
+      : pipe_(pipe), stop_(stopEvent), io_(ioEvent) {}
 
   ConnectOutcome waitForClient() override;
   ServerPipe& connection() override { return *this; }

@@ -21,19 +21,26 @@ class FakeTransport : public PipeTransport {
  public:
   bool mutexExists = true;
   bool mutexOpen = false;
-  std::deque<MutexWait> waits;           // default: Acquired
-  std::deque<PipeOpen> opens;            // default: Opened
+  std::deque<MutexWait> waits;  // default: Acquired
+  std::deque<PipeOpen> opens;   // default: Opened
   bool closeSucceeds = true;
-  size_t failWriteAt = SIZE_MAX;         // index of the write that fails
-  std::deque<Message> toRead;            // what the server sends
+  size_t failWriteAt = SIZE_MAX;  // index of the write that fails
+  std::deque<Message> toRead;     // what the server sends
   std::vector<Message> written;
   std::vector<uint32_t> sleeps;
   std::vector<std::string> events;
   uint32_t lastError = 0;
-  int held = 0;                          // mutex ownership count
+  int held = 0;  // mutex ownership count
 
-  bool openMutex() override { mutexOpen = mutexExists; events.push_back("openMutex"); return mutexOpen; }
-  void closeMutex() override { mutexOpen = false; events.push_back("closeMutex"); }
+  bool openMutex() override {
+    mutexOpen = mutexExists;
+    events.push_back("openMutex");
+    return mutexOpen;
+  }
+  void closeMutex() override {
+    mutexOpen = false;
+    events.push_back("closeMutex");
+  }
   MutexWait waitMutex(uint32_t timeoutMs) override {
     lastWait = timeoutMs;
     MutexWait w = waits.empty() ? MutexWait::Acquired : waits.front();
@@ -63,7 +70,10 @@ class FakeTransport : public PipeTransport {
     std::memcpy(data, m.data(), std::min<size_t>(size, m.size()));
     return m.size() == size;
   }
-  bool closePipe() override { events.push_back("close"); return closeSucceeds; }
+  bool closePipe() override {
+    events.push_back("close");
+    return closeSucceeds;
+  }
   void sleep(uint32_t ms) override { sleeps.push_back(ms); }
   void setLastError(uint32_t error) override { lastError = error; }
 

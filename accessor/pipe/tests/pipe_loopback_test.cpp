@@ -37,7 +37,8 @@ class LoopbackTest : public ::testing::Test {
   // The card change that inserting causes is answered once; get past it.
   void settle(uint32_t device) {
     uint32_t status = 0;
-    for (int i = 0; i < 3 && client->GetStatus(device, &status) != 0; ++i) {}
+    for (int i = 0; i < 3 && client->GetStatus(device, &status) != 0; ++i) {
+    }
   }
 
   zrb::test::ScratchDir scratch;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
 #include <dbt.h>
 
 #include <cstdlib>
@@ -12,13 +13,13 @@
 #include <thread>
 #include <vector>
 
-#include "win/module_dir.h"
-#include "pipe_devices.h"
 #include "hostile_requests.h"
+#include "pipe_devices.h"
 #include "raw_pipe_client.h"
-#include "service_control.h"
 #include "scratch_dir.h"
+#include "service_control.h"
 #include "virtual/card_templates.h"
+#include "win/module_dir.h"
 #include "win32_device_notifier.h"
 #include "win32_pipe_transport.h"
 #include "win32_service_host.h"
@@ -128,8 +129,9 @@ TEST_F(InstalledServiceTest, SeveralClientProcessesAtOnceKeepTheirDataApart) {
   for (int i = 0; i < kChildren; ++i) {
     SetEnvironmentVariableA(kChildEnv, std::to_string(i).c_str());
     HANDLE process = nullptr;
-    runProgram("\"" + zrb::test::executableDirectory() + "\\service_installed_tests_win.exe\" "
-               "--gtest_filter=ChildClient.WritesAndReadsItsOwnRange",
+    runProgram("\"" + zrb::test::executableDirectory() +
+                   "\\service_installed_tests_win.exe\" "
+                   "--gtest_filter=ChildClient.WritesAndReadsItsOwnRange",
                0, &process);
     ASSERT_NE(process, nullptr);
     children.push_back(process);
@@ -155,8 +157,9 @@ TEST_F(InstalledServiceTest, AClientKilledMidExchangeLeavesTheServiceServingEver
   SetEnvironmentVariableA(kChildEnv, "hold");
   HANDLE held = CreateEventA(nullptr, TRUE, FALSE, kHeldEvent);
   HANDLE child = nullptr;
-  runProgram("\"" + zrb::test::executableDirectory() + "\\service_installed_tests_win.exe\" "
-             "--gtest_filter=ChildClient.HoldsAnExchangeOpen",
+  runProgram("\"" + zrb::test::executableDirectory() +
+                 "\\service_installed_tests_win.exe\" "
+                 "--gtest_filter=ChildClient.HoldsAnExchangeOpen",
              0, &child);
   SetEnvironmentVariableA(kChildEnv, nullptr);
   ASSERT_NE(child, nullptr);

@@ -3,14 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
 #include <dbt.h>
 
 #include <atomic>
 #include <thread>
 
+#include "hostile_requests.h"
 #include "in_process_server.h"
 #include "pipe_devices.h"
-#include "hostile_requests.h"
 #include "raw_pipe_client.h"
 #include "scratch_dir.h"
 #include "virtual/card_templates.h"

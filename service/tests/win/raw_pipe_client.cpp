@@ -70,8 +70,8 @@ pipe::ServiceReply RawPipeClient::reply() {
   return r;
 }
 
-pipe::ServiceRequest request(uint32_t code, uint32_t direction, uint32_t device, uint32_t length, uint32_t count,
-                             uint32_t address) {
+pipe::ServiceRequest request(uint32_t code, uint32_t direction, uint32_t device, uint32_t length,
+                             uint32_t count, uint32_t address) {
   pipe::ServiceRequest r{};
   r.code = code;
   r.direction = direction;

@@ -24,7 +24,8 @@ DWORD runProgram(const std::string& commandLine, DWORD timeoutMs, HANDLE* proces
   PROCESS_INFORMATION pi{};
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0xFFFFFFFF;
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return 0xFFFFFFFF;
   CloseHandle(pi.hThread);
   if (process) {
     *process = pi.hProcess;
@@ -42,8 +43,8 @@ DWORD runProgram(const std::string& commandLine, DWORD timeoutMs, HANDLE* proces
 
 bool setMachineVirtualFolder(const std::string& folder) {
   HKEY key;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Orvane\\zrb2x", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Orvane\\zrb2x", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      &key, nullptr) != ERROR_SUCCESS)
     return false;
   LONG result = folder.empty() ? RegDeleteValueA(key, "VirtualReaders")
                                : RegSetValueExA(key, "VirtualReaders", 0, REG_SZ,

@@ -33,7 +33,7 @@ class ServiceManager {
   SC_HANDLE open();  // caller closes; null when not installed
   DWORD state();     // 0 when not installed
   bool waitFor(DWORD state, DWORD ms = 15000);
-  bool start();      // and wait until it runs
+  bool start();  // and wait until it runs
   bool requestStop();
 
   // The program installs itself and starts; false when either failed.

@@ -38,7 +38,8 @@ class SlotHub {
     if (module_) FreeLibrary(module_);
   }
   bool loaded() const { return veskcm_ && service_; }
-  int32_t veskcm(uint32_t code, uint32_t socket, uint32_t space, uint32_t offset, uint32_t length, void* data) {
+  int32_t veskcm(uint32_t code, uint32_t socket, uint32_t space, uint32_t offset, uint32_t length,
+                 void* data) {
     return veskcm_(code, socket, space, offset, length, data);
   }
   int32_t call(uint32_t code, uint8_t socket, uint8_t space, uint32_t offset, void* buffer, uint32_t length) {
@@ -86,13 +87,16 @@ class SlotHubThroughService : public ::testing::Test {
     service.remove();
     setMachineVirtualFolder("");
   }
-  std::filesystem::path reader(size_t socket) { return scratch.path() / ("reader" + std::to_string(10 + socket)); }
+  std::filesystem::path reader(size_t socket) {
+    return scratch.path() / ("reader" + std::to_string(10 + socket));
+  }
   uint8_t status(uint8_t socket) {
     uint8_t byte = 0;
     EXPECT_EQ(hub->call(FN_STATUS, socket, 0, 0, &byte, 1), CS_OK);
     return byte;
   }
-  std::vector<uint8_t> read(uint8_t socket, uint8_t space, uint32_t offset, uint32_t length, int32_t expected = CS_OK) {
+  std::vector<uint8_t> read(uint8_t socket, uint8_t space, uint32_t offset, uint32_t length,
+                            int32_t expected = CS_OK) {
     std::vector<uint8_t> bytes(length, 0x5A);
     EXPECT_EQ(hub->call(FN_READ, socket, space, offset, bytes.data(), length), expected);
     return bytes;
