@@ -1,5 +1,7 @@
 #include "win32_pipe_server.h"
 
+#include <algorithm>
+
 namespace zrb2x::service::win {
 
 NullDaclSecurity::NullDaclSecurity() {
@@ -50,15 +52,15 @@ IoResult Win32PipeServer::overlapped(Call call, DWORD timeoutMs) {
 }
 
 IoResult Win32PipeServer::read(void* buffer, uint32_t size) {
-  IoResult r =
-      overlapped([&](OVERLAPPED* ov, DWORD* bytes) { return ReadFile(pipe_, buffer, size, bytes, ov); });
+  IoResult r = overlapped(
+      [&](OVERLAPPED* ov, DWORD* bytes) { return ReadFile(pipe_, buffer, size, bytes, ov); }, idleMs_);
   lastExchangeStopped_ = r.status == IoStatus::Stopped;
   return r;
 }
 
 IoResult Win32PipeServer::write(const void* data, uint32_t size) {
-  IoResult r =
-      overlapped([&](OVERLAPPED* ov, DWORD* bytes) { return WriteFile(pipe_, data, size, bytes, ov); });
+  IoResult r = overlapped(
+      [&](OVERLAPPED* ov, DWORD* bytes) { return WriteFile(pipe_, data, size, bytes, ov); }, idleMs_);
   lastExchangeStopped_ = r.status == IoStatus::Stopped;
   return r;
 }
@@ -95,7 +97,8 @@ void Win32PipeServer::disconnect() {
   // client that keeps the connection open must not hold the only instance.
   if (!lastExchangeStopped_) {
     char byte;
-    overlapped([&](OVERLAPPED* ov, DWORD* bytes) { return ReadFile(pipe_, &byte, 1, bytes, ov); }, 5000);
+    overlapped([&](OVERLAPPED* ov, DWORD* bytes) { return ReadFile(pipe_, &byte, 1, bytes, ov); },
+               std::min<DWORD>(idleMs_, 5000));
   }
   DisconnectNamedPipe(pipe_);
 }

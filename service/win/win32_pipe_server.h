@@ -32,8 +32,11 @@ UniqueHandle createServerPipe(const char* name, SECURITY_ATTRIBUTES* security);
 class Win32PipeServer final : public PipeListener, private ServerPipe {
  public:
   // None of the handles is owned; they outlive the server loop.
-  Win32PipeServer(HANDLE pipe, HANDLE stopEvent, HANDLE ioEvent)
-      : pipe_(pipe), stop_(stopEvent), io_(ioEvent) {}
+  // A connected client that neither sends nor takes data for `idleMs` is
+  // dropped: the single instance must not be held by a client that hangs.
+  static constexpr DWORD kClientIdleMs = 30000;
+  Win32PipeServer(HANDLE pipe, HANDLE stopEvent, HANDLE ioEvent, DWORD idleMs = kClientIdleMs)
+      : pipe_(pipe), stop_(stopEvent), io_(ioEvent), idleMs_(idleMs) {}
 
   ConnectOutcome waitForClient() override;
   ServerPipe& connection() override { return *this; }
@@ -50,6 +53,7 @@ class Win32PipeServer final : public PipeListener, private ServerPipe {
   HANDLE pipe_;
   HANDLE stop_;
   HANDLE io_;
+  DWORD idleMs_;
   bool lastExchangeStopped_ = false;
 };
 

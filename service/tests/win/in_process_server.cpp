@@ -13,7 +13,7 @@ uint32_t lastError() { return GetLastError(); }
 
 }  // namespace
 
-InProcessServer::InProcessServer(const std::filesystem::path& virtualRoot) {
+InProcessServer::InProcessServer(const std::filesystem::path& virtualRoot, DWORD clientIdleMs) {
   const std::string id = std::to_string(GetCurrentProcessId());
   pipeName_ = "\\\\.\\pipe\\zrb2x\\test-" + id;
   mutexName_ = "zrb2x-test/mutex/exec-" + id;
@@ -26,7 +26,8 @@ InProcessServer::InProcessServer(const std::filesystem::path& virtualRoot) {
   ioEvent_ = win::UniqueHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   ended_event_ = win::UniqueHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   pipe_ = win::createServerPipe(pipeName_.c_str(), security_.attributes());
-  server_ = std::make_unique<win::Win32PipeServer>(pipe_.get(), stopEvent_.get(), ioEvent_.get());
+  server_ =
+      std::make_unique<win::Win32PipeServer>(pipe_.get(), stopEvent_.get(), ioEvent_.get(), clientIdleMs);
   g_notified = dispatcher_.get();
   notifier_.callback = onDeviceChange;
   notifier_.className = win::kNotifierClassName;

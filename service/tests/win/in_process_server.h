@@ -20,7 +20,8 @@ namespace zrb2x::service::test {
 
 class InProcessServer {
  public:
-  explicit InProcessServer(const std::filesystem::path& virtualRoot);
+  explicit InProcessServer(const std::filesystem::path& virtualRoot,
+                           DWORD clientIdleMs = win::Win32PipeServer::kClientIdleMs);
   ~InProcessServer();
 
   const std::string& pipeName() const { return pipeName_; }

@@ -103,6 +103,19 @@ TEST_F(PipeServerTest, AClientThatGoesAwayMidExchangeDoesNotStopTheServer) {
   expectServing();
 }
 
+TEST_F(PipeServerTest, AClientThatHangsIsDroppedAndTheNextOneServed) {
+  server.reset();
+  server = std::make_unique<InProcessServer>(scratch.path(), 300);
+  RawPipeClient silent(server->pipeName());  // connects and never says a word
+  ASSERT_TRUE(silent.connected());
+  RawPipeClient stalled(server->pipeName());  // announces a block and never sends it
+  ASSERT_TRUE(stalled.send(request(code::kWriteCommon, 2, 0, 64, 1)));
+  auto devices = client();  // waits on the busy pipe meanwhile
+  uint32_t word = 0;
+  EXPECT_EQ(devices->GetStatus(0, &word), 0u);
+  EXPECT_TRUE(server->running());
+}
+
 TEST_F(PipeServerTest, StoppingWhileAClientWaitsCutsItOffPromptly) {
   RawPipeClient raw(server->pipeName(), 3000);
   ASSERT_TRUE(raw.send(request(code::kWriteCommon, 2, 0, 16, 1)));
