@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <mutex>
 
 #include "device_library_backend.h"
@@ -91,10 +92,8 @@ DWORD WINAPI pipeThread(void* parameter) {
 // The service run: each start step only after the earlier ones succeeded,
 // then the teardown of whatever exists, in its fixed order.
 void runService() {
-  OSVERSIONINFOA version{};
-  version.dwOSVersionInfoSize = sizeof version;
-  GetVersionExA(&version);
-
+  // The device library picks its SCSI layer (pass-through or ASPI) by the
+  // system family itself.
   InProcessDevices devices;
   DeviceLibraryBackend backend(devices, threadLastError);
   RequestDispatcher dispatcher(backend);
@@ -104,7 +103,7 @@ void runService() {
   g_dispatcher = &dispatcher;
 
   UniqueHandle stopEvent, ioEvent, pipe, thread;
-  NullDaclSecurity* security = nullptr;
+  std::unique_ptr<NullDaclSecurity> security;
   DeviceChangeNotifier notifier;
   notifier.callback = onDeviceChange;
   notifier.className = kNotifierClassName;
@@ -121,8 +120,8 @@ void runService() {
     ioEvent = UniqueHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!ioEvent) break;
     if (!reportStatus(SERVICE_START_PENDING, NO_ERROR, kPendingHintMs)) break;
-    security = new (std::nothrow) NullDaclSecurity;
-    if (!security || !security->valid()) break;
+    security = std::make_unique<NullDaclSecurity>();
+    if (!security->valid()) break;
     if (!reportStatus(SERVICE_START_PENDING, NO_ERROR, kPendingHintMs)) break;
     pipe = createServerPipe(pipe::kPipeName, security->attributes());
     if (!pipe) break;
@@ -148,7 +147,7 @@ void runService() {
   if (notifierStarted) stopDeviceChangeNotifier(&notifier);
   g_dispatcher = nullptr;
   pipe.reset();
-  delete security;
+  security.reset();
   ioEvent.reset();
   g_stopEvent = nullptr;
   stopEvent.reset();
