@@ -13,7 +13,6 @@ namespace cis {
 // Caption and dialog of a viewer for `record`.
 ViewerText viewerFrame(const CisTupleRecord& record, Layout layout, uint16_t dialogId);
 TextBlock labelBlock(uint16_t labelId, uint16_t valueId, uint16_t labelText);
-// Appends each listed label `count` times is not needed: labels come from the table.
 
 ViewerText buildDeviceViewer(const CisTupleRecord& record, bool otherConditions);
 ViewerText buildMfcViewer(const CisTupleRecord& record);

@@ -9,20 +9,6 @@ namespace {
 using control::kLabel1;
 using control::kValue1;
 
-// Values of the fields one after the other; a field whose bytes are missing
-// ends the tuple's texts there (later fields stay empty).
-class FieldReader {
- public:
-  explicit FieldReader(const CisTupleRecord& record) : data_(record) {}
-  const TupleData& data() const { return data_; }
-  bool has(unsigned offset, unsigned count = 1) const { return data_.has(offset, count); }
-  unsigned byte(unsigned offset) const { return data_.byte(offset); }
-  uint32_t le(unsigned offset, unsigned width) const { return data_.le(offset, width); }
-
- private:
-  TupleData data_;
-};
-
 ViewerText frame(const CisTupleRecord& record, uint16_t dialogId, std::initializer_list<uint16_t> labelTexts) {
   ViewerText view = viewerFrame(record, Layout::Columns, dialogId);
   uint16_t index = 0;
@@ -42,7 +28,7 @@ std::string bitNames(Lookup lookup, unsigned bits, unsigned width) {
   return join(names, ", ");
 }
 
-std::string countryCodes(const FieldReader& data, unsigned from) {
+std::string countryCodes(const TupleData& data, unsigned from) {
   std::vector<std::string> codes;
   for (unsigned offset = from; data.has(offset) && data.byte(offset) != 0xFF; ++offset)
     codes.push_back(format(sid::kFmtHex2H, data.byte(offset)));
@@ -50,7 +36,7 @@ std::string countryCodes(const FieldReader& data, unsigned from) {
 }
 
 // Extension type and EIA/TIA service class of byte 0.
-std::vector<std::string> typeAndClass(const FieldReader& data) {
+std::vector<std::string> typeAndClass(const TupleData& data) {
   if (!data.has(0)) return {};
   return {lookupText(Lookup::FeSpTypeId, data.byte(0) & 0x0F), format(sid::kFmtHex2H, data.byte(0) >> 4)};
 }
@@ -59,7 +45,7 @@ ViewerText serialInterface(const CisTupleRecord& record) {
   ViewerText view = frame(record, 4129, {sid::kLblExtTypeClass, sid::kLblUart, sid::kLblUartCapability});
   view.blocks[2].valueId = control::kList1;
   view.blocks[2].list = true;
-  FieldReader data(record);
+  TupleData data(record);
   view.blocks[0].values = typeAndClass(data);
   if (!data.has(1)) return view;
   view.blocks[1].values = {lookupText(Lookup::FeSpUa, data.byte(1))};
@@ -72,7 +58,7 @@ ViewerText serialInterface(const CisTupleRecord& record) {
 
 ViewerText modemInterface(const CisTupleRecord& record) {
   ViewerText view = frame(record, 4128, {sid::kLblExtTypeClass, sid::kLblFlowControl, sid::kLblBufferSizes});
-  FieldReader data(record);
+  TupleData data(record);
   view.blocks[0].values = typeAndClass(data);
   if (!data.has(1)) return view;
   for (unsigned bit = 0; bit <= 4; ++bit) view.blocks[1].values.push_back(flagText(FlagSet::FeSpFc, data.byte(1), bit));
@@ -86,7 +72,7 @@ ViewerText modemInterface(const CisTupleRecord& record) {
 ViewerText dataModem(const CisTupleRecord& record) {
   ViewerText view =
       frame(record, 4119, {sid::kLblExtType, sid::kLblMaxBitRate, sid::kLblDataModem, sid::kLblCountryCodes});
-  FieldReader data(record);
+  TupleData data(record);
   if (!data.has(0)) return view;
   view.blocks[0].values = {lookupText(Lookup::FeSpTypeId, data.byte(0))};
   if (!data.has(1, 2)) return view;
@@ -107,7 +93,7 @@ ViewerText dataModem(const CisTupleRecord& record) {
 ViewerText faxModem(const CisTupleRecord& record) {
   ViewerText view =
       frame(record, 4122, {sid::kLblExtTypeClass, sid::kLblMaxBitRate, sid::kLblFax, sid::kLblCountryCodes});
-  FieldReader data(record);
+  TupleData data(record);
   view.blocks[0].values = typeAndClass(data);
   if (!data.has(1, 2)) return view;
   view.blocks[1].values = {baudText(data.le(1, 2))};
@@ -124,7 +110,7 @@ ViewerText faxModem(const CisTupleRecord& record) {
 
 ViewerText voiceEncoding(const CisTupleRecord& record) {
   ViewerText view = frame(record, 4130, {sid::kLblExtTypeClass, sid::kLblMaxBitRate, sid::kLblVoice});
-  FieldReader data(record);
+  TupleData data(record);
   view.blocks[0].values = typeAndClass(data);
   if (!data.has(1, 2)) return view;
   view.blocks[1].values = {baudText(data.le(1, 2))};
@@ -156,7 +142,7 @@ ViewerText isdn(const CisTupleRecord& record) {
   ViewerText view = frame(record, 4125,
                           {sid::kLblExtType, sid::kLblIsdnProtocols, sid::kLblMaxBitRate, sid::kLblIsdnModem,
                            sid::kLblCountryCodes});
-  FieldReader data(record);
+  TupleData data(record);
   if (!data.has(0)) return view;
   view.blocks[0].values = {lookupText(Lookup::FeSpTypeId, data.byte(0))};
   const Lookup protocols[] = {Lookup::FeSpL1, Lookup::FeSpL2, Lookup::FeSpL3, Lookup::FeSpRa,
@@ -186,7 +172,7 @@ ViewerText isdn(const CisTupleRecord& record) {
 
 ViewerText diskInterface(const CisTupleRecord& record) {
   ViewerText view = frame(record, 4118, {sid::kLblExtType, sid::kLblInterfaceType});
-  FieldReader data(record);
+  TupleData data(record);
   if (data.has(0)) view.blocks[0].values = {lookupText(Lookup::FeDiskType, data.byte(0))};
   if (data.has(1)) view.blocks[1].values = {lookupText(Lookup::FeDiskDdiType, data.byte(1))};
   return view;
@@ -194,7 +180,7 @@ ViewerText diskInterface(const CisTupleRecord& record) {
 
 ViewerText ata(const CisTupleRecord& record) {
   ViewerText view = frame(record, 4117, {sid::kLblExtType, sid::kLblAta});
-  FieldReader data(record);
+  TupleData data(record);
   if (data.has(0)) view.blocks[0].values = {lookupText(Lookup::FeDiskType, data.byte(0))};
   if (!data.has(1, 2)) return view;
   unsigned features = data.le(1, 2);
