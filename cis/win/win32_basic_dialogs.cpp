@@ -57,8 +57,9 @@ extern "C" CIS_DIALOG_PROC(Dlg_CisShowX) {
         for (const std::string& row : view.hexRowLabels) rows += row + "\n";
         cis::win::setItemText(dialog, control::kHexRows, rows);
         cis::win::setItemText(dialog, control::kValue1, cis::win::joinLines(view.hexLines));
-        SendDlgItemMessageW(dialog, control::kValue1, WM_SETFONT,
-                            reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), FALSE);
+        // One fixed-pitch font for header, offsets and dump, so columns and rows line up.
+        for (int id : {control::kHexHeader, control::kHexRows, control::kValue1})
+          SendDlgItemMessageW(dialog, id, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), FALSE);
       }
       cis::win::centreOverOwner(dialog);
       return TRUE;
