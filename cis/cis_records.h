@@ -18,14 +18,14 @@ inline constexpr unsigned kTupleDataCapacity = 256;
 
 // One tuple as the caller copied it from the card (276 bytes).
 struct CisTupleRecord {
-  uint16_t socket;          // socket index from 0
-  uint16_t attributeWord;   // caller sets 1; in the library's copy of a 0x22 tuple: its function code
-  uint8_t requestedCode;    // caller sets 0xFF; in the library's copy: the tuple code of the entry
+  uint16_t socket;         // socket index from 0
+  uint16_t attributeWord;  // caller sets 1; in the library's copy of a 0x22 tuple: its function code
+  uint8_t requestedCode;   // caller sets 0xFF; in the library's copy: the tuple code of the entry
   uint8_t unused[7];
-  uint32_t address;         // byte address of the tuple's code byte in card memory
-  uint8_t cardCode;         // tuple code as read from the card
-  uint8_t cardLink;         // tuple link as read from the card
-  uint16_t dataLength;      // number of valid data bytes (the library never reads past 256)
+  uint32_t address;     // byte address of the tuple's code byte in card memory
+  uint8_t cardCode;     // tuple code as read from the card
+  uint8_t cardLink;     // tuple link as read from the card
+  uint16_t dataLength;  // number of valid data bytes (the library never reads past 256)
   uint8_t data[kTupleDataCapacity];
 };
 
@@ -37,14 +37,14 @@ struct CisTupleEntry {
 
 // One device of a device-information tuple as CisDecodeDevice fills it (17 bytes).
 struct CisDeviceInfo {
-  uint8_t speedCode;          // bits 0-2 of the device identifier
-  uint8_t extendedSpeed;      // first extended speed byte, when the speed code is 7
-  uint32_t writeProtect;      // write-protect-switch bit, 0 or 1
-  uint8_t typeCode;           // bits 4-7 of the device identifier
-  uint32_t size;              // bytes, CisDSize of the size byte
+  uint8_t speedCode;            // bits 0-2 of the device identifier
+  uint8_t extendedSpeed;        // first extended speed byte, when the speed code is 7
+  uint32_t writeProtect;        // write-protect-switch bit, 0 or 1
+  uint8_t typeCode;             // bits 4-7 of the device identifier
+  uint32_t size;                // bytes, CisDSize of the size byte
   uint32_t hasOtherConditions;  // 1 when other-conditions information was assigned
-  uint8_t waitSignal;         // bit 0 of that information
-  uint8_t vccCode;            // bits 1-2 of that information
+  uint8_t waitSignal;           // bit 0 of that information
+  uint8_t vccCode;              // bits 1-2 of that information
 };
 
 #pragma pack(pop)

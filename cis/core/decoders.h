@@ -100,7 +100,7 @@ char* CIS_API CisFeSpBaudWtoS(char* buffer, unsigned word);
 
 // String list and device list.
 unsigned CIS_API CisStrList(char** strings, unsigned maxCount, char* buffer, unsigned end, unsigned start);
-unsigned CIS_API CisDecodeDevice(cis::CisDeviceInfo* devices, unsigned code, const cis::CisTupleRecord* record,
-                                 unsigned maxCount);
+unsigned CIS_API CisDecodeDevice(cis::CisDeviceInfo* devices, unsigned code,
+                                 const cis::CisTupleRecord* record, unsigned maxCount);
 
 }  // extern "C"

@@ -11,7 +11,8 @@ namespace {
 constexpr const char* kLineEnd = "\r\n";
 
 // Labels beside values line by line; a single label stands for every line of a list.
-void appendFields(std::string& out, const std::vector<std::string>& labels, const std::vector<std::string>& values) {
+void appendFields(std::string& out, const std::vector<std::string>& labels,
+                  const std::vector<std::string>& values) {
   bool shared = labels.size() == 1 && values.size() > 1;
   std::size_t lines = shared ? values.size() : std::max(labels.size(), values.size());
   for (std::size_t i = 0; i < lines; ++i) {
@@ -35,7 +36,8 @@ std::string describe(const ViewerText& view) {
     case Layout::NameOnly:
       break;
     case Layout::HexDump:
-      for (std::size_t i = 0; i < view.hexLines.size(); ++i) appendLine(out, view.hexRowLabels[i], view.hexLines[i]);
+      for (std::size_t i = 0; i < view.hexLines.size(); ++i)
+        appendLine(out, view.hexRowLabels[i], view.hexLines[i]);
       break;
     case Layout::Selector:
       for (std::size_t entry = 0; entry < view.entries.size(); ++entry) {

@@ -33,7 +33,8 @@ std::vector<std::string> readStrings(const uint8_t* data, unsigned end, unsigned
   std::vector<uint8_t> copy(data, data + end);
   std::vector<unsigned> offsets(maxCount);
   unsigned count = scanStrings(copy.data(), end, start, maxCount, offsets.data());
-  for (unsigned i = 0; i < count; ++i) strings.emplace_back(reinterpret_cast<const char*>(copy.data() + offsets[i]));
+  for (unsigned i = 0; i < count; ++i)
+    strings.emplace_back(reinterpret_cast<const char*>(copy.data() + offsets[i]));
   return strings;
 }
 
@@ -105,8 +106,8 @@ unsigned CIS_API CisStrList(char** strings, unsigned maxCount, char* buffer, uns
   return count;
 }
 
-unsigned CIS_API CisDecodeDevice(cis::CisDeviceInfo* devices, unsigned code, const cis::CisTupleRecord* record,
-                                 unsigned maxCount) {
+unsigned CIS_API CisDecodeDevice(cis::CisDeviceInfo* devices, unsigned code,
+                                 const cis::CisTupleRecord* record, unsigned maxCount) {
   if (!record) {
     if (devices && maxCount) std::memset(devices, 0, sizeof(cis::CisDeviceInfo) * maxCount);
     return 0;

@@ -29,7 +29,8 @@ constexpr uint16_t V = sid::kVendor;
 constexpr uint16_t I = sid::kInvalid;
 
 constexpr Range kDSpeed[] = {{0, 4, 22000, true}, {5, 6, R, false}, {7, 7, 22007, true}};
-constexpr Range kDType[] = {{0, 7, 22100, true}, {8, 12, R, false}, {13, 14, 22113, true}, {15, 15, R, false}};
+constexpr Range kDType[] = {
+    {0, 7, 22100, true}, {8, 12, R, false}, {13, 14, 22113, true}, {15, 15, R, false}};
 constexpr Range kFidFunction[] = {
     {0, 10, 22200, true}, {11, 253, R, false}, {254, 254, V, false}, {255, 255, sid::kOff, false}};
 constexpr Range kByteOrder[] = {{0, 1, 22300, true}, {2, 127, R, false}, {128, 255, V, false}};
@@ -71,19 +72,19 @@ constexpr unsigned kAll = ~0u;
 
 // In the order of the Lookup enumeration.
 constexpr LookupTable kTables[] = {
-    {32, kAll, kDSpeed, I},         {31, kAll, kDType, I},          {31, kAll, {}, R},
-    {31, kAll, kFidFunction, I},    {31, kAll, kByteOrder, I},      {31, kAll, kByteMap, I},
-    {31, kAll, kOrgType, I},        {31, kAll, kFmtType, I},        {31, kAll, kFmtEdcType, I},
-    {63, kAll, kCeIfType, I},       {31, kAll, kCeIrMask, I},       {31, kAll, kCeMiDmaSignal, I},
-    {63, 0x0F, kFeSpTypeId, I},     {63, kAll, kFeSpUa, I},         {63, kAll, kFeSpUc, I},
-    {127, kAll, kFeSpFc, I},        {31, kAll, kFeSpMs, I},         {31, kAll, kFeSpEm, I},
-    {31, kAll, kFeSpDc, I},         {31, kAll, kFeSpCm, I},         {31, kAll, kFeSpEx, I},
-    {127, kAll, kFeSpEf, I},        {31, kAll, kAlwaysReserved8, I}, {31, kAll, kAlwaysReserved8, I},
-    {31, kAll, kFeSpFm, I},         {31, kAll, kFeSpFs, I},         {31, kAll, kFeSpL1, I},
-    {31, kAll, kFeSpL2, I},         {31, kAll, kFeSpL3, I},         {31, kAll, kFeSpRa, I},
-    {31, kAll, kFeSpSp, I},         {31, kAll, kFeSpDt, I},         {31, kAll, kFeSpAd, I},
-    {31, kAll, kFeSpVd, I},         {31, kAll, kFeSpEfIsdn, I},     {127, kAll, kFeDiskType, I},
-    {63, kAll, kFeDiskDdiType, I},  {127, kAll, kFeDiskAtaVpp, I},
+    {32, kAll, kDSpeed, I},        {31, kAll, kDType, I},           {31, kAll, {}, R},
+    {31, kAll, kFidFunction, I},   {31, kAll, kByteOrder, I},       {31, kAll, kByteMap, I},
+    {31, kAll, kOrgType, I},       {31, kAll, kFmtType, I},         {31, kAll, kFmtEdcType, I},
+    {63, kAll, kCeIfType, I},      {31, kAll, kCeIrMask, I},        {31, kAll, kCeMiDmaSignal, I},
+    {63, 0x0F, kFeSpTypeId, I},    {63, kAll, kFeSpUa, I},          {63, kAll, kFeSpUc, I},
+    {127, kAll, kFeSpFc, I},       {31, kAll, kFeSpMs, I},          {31, kAll, kFeSpEm, I},
+    {31, kAll, kFeSpDc, I},        {31, kAll, kFeSpCm, I},          {31, kAll, kFeSpEx, I},
+    {127, kAll, kFeSpEf, I},       {31, kAll, kAlwaysReserved8, I}, {31, kAll, kAlwaysReserved8, I},
+    {31, kAll, kFeSpFm, I},        {31, kAll, kFeSpFs, I},          {31, kAll, kFeSpL1, I},
+    {31, kAll, kFeSpL2, I},        {31, kAll, kFeSpL3, I},          {31, kAll, kFeSpRa, I},
+    {31, kAll, kFeSpSp, I},        {31, kAll, kFeSpDt, I},          {31, kAll, kFeSpAd, I},
+    {31, kAll, kFeSpVd, I},        {31, kAll, kFeSpEfIsdn, I},      {127, kAll, kFeDiskType, I},
+    {63, kAll, kFeDiskDdiType, I}, {127, kAll, kFeDiskAtaVpp, I},
 };
 static_assert(std::size(kTables) == static_cast<std::size_t>(Lookup::FeDiskAtaVpp) + 1);
 
@@ -100,7 +101,8 @@ std::string lookupText(Lookup lookup, unsigned value) {
   value &= t.mask;
   for (const Range& range : t.ranges)
     if (value >= range.first && value <= range.last)
-      return std::string(text(static_cast<uint16_t>(range.indexed ? range.id + (value - range.first) : range.id)));
+      return std::string(
+          text(static_cast<uint16_t>(range.indexed ? range.id + (value - range.first) : range.id)));
   return std::string(text(t.outside));
 }
 

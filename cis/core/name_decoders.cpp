@@ -30,10 +30,10 @@ std::string subtupleName(const CodeName (&names)[N], unsigned code) {
 
 // Two-state flags: which bits the field defines and where their text pairs start.
 struct FlagLayout {
-  uint16_t base;            // clear text of bit n at base + 2n, set text at base + 2n + 1
-  unsigned definedBits;     // bits with a text pair
-  unsigned reservedBits;    // bits shown as reserved in both states
-  unsigned highestBit;      // bits above it are invalid
+  uint16_t base;          // clear text of bit n at base + 2n, set text at base + 2n + 1
+  unsigned definedBits;   // bits with a text pair
+  unsigned reservedBits;  // bits shown as reserved in both states
+  unsigned highestBit;    // bits above it are invalid
 };
 
 constexpr FlagLayout kFmtFlag{26810, 0x03, 0xFC, 7};
@@ -100,7 +100,9 @@ using cis::FlagSet;
 
 extern "C" {
 
-char* CIS_API CisTupleItoS(char* b, unsigned code) { return cis::putText(b, cis::kNameLimit, cis::tupleName(code)); }
+char* CIS_API CisTupleItoS(char* b, unsigned code) {
+  return cis::putText(b, cis::kNameLimit, cis::tupleName(code));
+}
 char* CIS_API CisStCeItoS(char* b, unsigned code) {
   return cis::putText(b, cis::kNameLimit, cis::configEntrySubtupleName(code));
 }

@@ -85,7 +85,8 @@ std::string powerMantissaText(Quantity, unsigned mantissa) {
 std::string powerExponentText(Quantity quantity, unsigned exponent) {
   PowerUnit unit = powerUnit(quantity);
   unsigned shifted = exponent + unit.shift;
-  return "1" + std::string(shifted % 3, '0') + prefix(unit.prefixBase + shifted / 3) + std::string(text(unit.letter));
+  return "1" + std::string(shifted % 3, '0') + prefix(unit.prefixBase + shifted / 3) +
+         std::string(text(unit.letter));
 }
 
 std::string powerTextWithExtension(Quantity quantity, const uint8_t* bytes, std::size_t available,
@@ -115,9 +116,15 @@ std::string powerTextWithExtension(Quantity quantity, const uint8_t* bytes, std:
   char units = static_cast<char>('0' + extension % 10);
   std::string number(1, digits[0]);
   switch (shifted % 3) {
-    case 0: number += {'.', tens, units}; break;
-    case 1: number += {tens, '.', units}; break;
-    default: number += {tens, units}; break;
+    case 0:
+      number += {'.', tens, units};
+      break;
+    case 1:
+      number += {tens, '.', units};
+      break;
+    default:
+      number += {tens, units};
+      break;
   }
   return number + prefix(unit.prefixBase + shifted / 3) + std::string(text(unit.letter));
 }
@@ -151,9 +158,11 @@ std::string geometrySizeText(unsigned code) {
 std::string sizeText(uint32_t value) {
   constexpr uint32_t kMega = 1024 * 1024, kKilo = 1024;
   if (value != 0 && value % kMega == 0)
-    return format(sid::kFmtLu, static_cast<unsigned long>(value / kMega)) + std::string(text(sid::kPrefixMega));
+    return format(sid::kFmtLu, static_cast<unsigned long>(value / kMega)) +
+           std::string(text(sid::kPrefixMega));
   if (value != 0 && value % kKilo == 0)
-    return format(sid::kFmtLu, static_cast<unsigned long>(value / kKilo)) + std::string(text(sid::kPrefixKilo));
+    return format(sid::kFmtLu, static_cast<unsigned long>(value / kKilo)) +
+           std::string(text(sid::kPrefixKilo));
   return format(sid::kFmtLu, static_cast<unsigned long>(value)) + std::string(text(sid::kPrefixOne));
 }
 
@@ -240,7 +249,9 @@ uint32_t CIS_API CisDgSize(unsigned code) { return cis::geometrySize(code); }
 char* CIS_API CisDgSizeItoS(char* b, unsigned code) {
   return cis::putText(b, cis::kNumberLimit, cis::geometrySizeText(code));
 }
-char* CIS_API CisULtoS2(char* b, uint32_t value) { return cis::putText(b, cis::kNumberLimit, cis::sizeText(value)); }
+char* CIS_API CisULtoS2(char* b, uint32_t value) {
+  return cis::putText(b, cis::kNumberLimit, cis::sizeText(value));
+}
 char* CIS_API CisULtoS2Byte(char* b, uint32_t value) {
   return cis::putText(b, cis::kNumberLimit, cis::sizeBytesText(value));
 }
@@ -248,8 +259,12 @@ char* CIS_API CisFmtBkszItoS(char* b, uint32_t size) {
   return cis::putText(b, cis::kNumberLimit, cis::blockSizeText(size));
 }
 
-char* CIS_API CisDateItoS(char* b, unsigned value) { return cis::putText(b, cis::kNumberLimit, cis::dateText(value)); }
-char* CIS_API CisTimeItoS(char* b, unsigned value) { return cis::putText(b, cis::kNumberLimit, cis::timeText(value)); }
+char* CIS_API CisDateItoS(char* b, unsigned value) {
+  return cis::putText(b, cis::kNumberLimit, cis::dateText(value));
+}
+char* CIS_API CisTimeItoS(char* b, unsigned value) {
+  return cis::putText(b, cis::kNumberLimit, cis::timeText(value));
+}
 char* CIS_API CisFeSpBaudWtoS(char* b, unsigned word) {
   return cis::putText(b, cis::kNumberLimit, cis::baudText(word));
 }

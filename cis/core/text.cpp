@@ -74,7 +74,8 @@ std::vector<std::string> splitLines(std::string_view text) {
   std::size_t start = 0;
   for (;;) {
     std::size_t end = text.find('\n', start);
-    lines.emplace_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    lines.emplace_back(
+        text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
     if (end == std::string_view::npos) break;
     start = end + 1;
   }

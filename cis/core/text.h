@@ -23,7 +23,9 @@ bool hasText(uint16_t id);
 std::string format(unsigned id, ...);
 
 // True for the first byte of a Shift-JIS double-byte character.
-constexpr bool isLeadByte(uint8_t byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+constexpr bool isLeadByte(uint8_t byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
 
 // Length of the longest prefix of `text` of at most `limit` bytes that does not
 // split a double-byte character.

@@ -5,7 +5,8 @@
 
 namespace cis {
 
-std::vector<std::unique_ptr<CisTupleRecord>> prepareTupleCopies(const CisTupleEntry* entries, unsigned count) {
+std::vector<std::unique_ptr<CisTupleRecord>> prepareTupleCopies(const CisTupleEntry* entries,
+                                                                unsigned count) {
   std::vector<std::unique_ptr<CisTupleRecord>> copies;
   if (!entries) return copies;
   uint16_t functionCode = 0;
@@ -13,8 +14,10 @@ std::vector<std::unique_ptr<CisTupleRecord>> prepareTupleCopies(const CisTupleEn
     std::unique_ptr<CisTupleRecord> copy(new (std::nothrow) CisTupleRecord);
     if (!copy) break;  // out of memory: the tuples so far are shown
     // An entry without a record is listed by its code with no data.
-    if (entries[i].record) std::memcpy(copy.get(), entries[i].record, sizeof(CisTupleRecord));
-    else std::memset(copy.get(), 0, sizeof(CisTupleRecord));
+    if (entries[i].record)
+      std::memcpy(copy.get(), entries[i].record, sizeof(CisTupleRecord));
+    else
+      std::memset(copy.get(), 0, sizeof(CisTupleRecord));
     uint8_t code = static_cast<uint8_t>(entries[i].code & 0xFF);
     copy->requestedCode = code;
     if (code == 0x21) functionCode = copy->data[0];

@@ -20,9 +20,9 @@ inline constexpr uint16_t kSelector = 273;   // entry numbers of a selector view
 inline constexpr uint16_t kValue1 = 289;     // value edit controls 289-293
 inline constexpr uint16_t kTupleList = 305;  // the tuple list dialog's list box
 inline constexpr uint16_t kList1 = 306;
-inline constexpr uint16_t kItemList = 307;   // sub-items of the configuration viewers
+inline constexpr uint16_t kItemList = 307;  // sub-items of the configuration viewers
 inline constexpr uint16_t kSelectorLabel = 320;
-inline constexpr uint16_t kLabel1 = 321;     // label edit controls 321-325
+inline constexpr uint16_t kLabel1 = 321;  // label edit controls 321-325
 inline constexpr uint16_t kHexHeader = 330;
 inline constexpr uint16_t kHexRows = 331;
 }  // namespace control
@@ -33,7 +33,7 @@ enum class Layout { NameOnly, HexDump, Columns, Selector, TwoColumn };
 struct TextBlock {
   uint16_t labelId = 0;  // 0: a plain label without identifier
   uint16_t valueId = 0;
-  bool list = false;     // the value control is a list box: one item per value line
+  bool list = false;  // the value control is a list box: one item per value line
   bool labelEnabled = true;
   std::vector<std::string> labels;
   std::vector<std::string> values;  // one line per field; missing data leave lines out
@@ -72,8 +72,30 @@ struct ViewerText {
 
 // Viewers by tuple code, in the order of the selection table.
 enum class Viewer {
-  Show0, ShowX, Dev, Oci, Mfc, Cks, Ll, Ltg, Lv1, Altstr, Jed, Cc, Ce, Dg, Mid, Fid, Fe, Lv2, Fmt, Geo, Byte,
-  Date, Batt, Org,
+  Show0,
+  ShowX,
+  Dev,
+  Oci,
+  Mfc,
+  Cks,
+  Ll,
+  Ltg,
+  Lv1,
+  Altstr,
+  Jed,
+  Cc,
+  Ce,
+  Dg,
+  Mid,
+  Fid,
+  Fe,
+  Lv2,
+  Fmt,
+  Geo,
+  Byte,
+  Date,
+  Batt,
+  Org,
 };
 Viewer viewerFor(unsigned code);
 

@@ -71,7 +71,8 @@ ViewerText buildMfcViewer(const CisTupleRecord& record) {
   for (unsigned i = 0; i < count && i < kMaxEntries; ++i) {
     unsigned offset = 1 + 5 * i;
     if (!data.has(offset)) break;
-    std::vector<std::string> lines{std::string(text(data.byte(offset) == 0 ? sid::kAttribute : sid::kCommon))};
+    std::vector<std::string> lines{
+        std::string(text(data.byte(offset) == 0 ? sid::kAttribute : sid::kCommon))};
     if (data.has(offset + 1, 4)) lines.push_back(hex7(data.le(offset + 1, 4)));
     view.entries.push_back({lines});
   }
@@ -98,7 +99,8 @@ ViewerText buildDeviceGeometryViewer(const CisTupleRecord& record) {
   TupleData data(record);
   // Products of the size codes can outgrow 32 bits: such a size shows as invalid.
   auto size = [](uint64_t value) {
-    return value > 0xFFFFFFFFu ? std::string(text(sid::kInvalid)) : sizeBytesText(static_cast<uint32_t>(value));
+    return value > 0xFFFFFFFFu ? std::string(text(sid::kInvalid))
+                               : sizeBytesText(static_cast<uint32_t>(value));
   };
   for (unsigned i = 0; i < data.length() / 6 && i < kMaxEntries; ++i) {
     unsigned base = 6 * i;
@@ -204,7 +206,8 @@ ViewerText buildLevel2Viewer(const CisTupleRecord& record) {
   auto& values = view.blocks[0].values;
   for (unsigned i = 0; i < 2 && data.has(i); ++i) values.push_back(hex2(data.byte(i)));
   if (values.size() < 2) return view;
-  for (unsigned offset = 2; offset <= 6 && data.has(offset, 2); offset += 2) values.push_back(hex4(data.le(offset, 2)));
+  for (unsigned offset = 2; offset <= 6 && data.has(offset, 2); offset += 2)
+    values.push_back(hex4(data.le(offset, 2)));
   if (values.size() < 5 || !data.has(8)) return view;
   values.push_back(hex2(data.byte(8)));
   for (const std::string& s : readStrings(data.bytes(), data.length(), 9, 2)) values.push_back(s);
@@ -230,7 +233,8 @@ ViewerText buildFormatViewer(const CisTupleRecord& record) {
     TextBlock addresses = labelBlock(kLabel1 + 2, kValue1 + 2, sid::kLblFormatMemory);
     addresses.labelEnabled = second;
     if (second) {
-      flags.values = {flagText(FlagSet::FmtFlag, data.byte(10), 0), flagText(FlagSet::FmtFlag, data.byte(10), 1)};
+      flags.values = {flagText(FlagSet::FmtFlag, data.byte(10), 0),
+                      flagText(FlagSet::FmtFlag, data.byte(10), 1)};
       if (data.has(12, 4)) addresses.values.push_back(hex7(data.le(12, 4)));
       if (data.has(12, 8)) addresses.values.push_back(hex7(data.le(16, 4)));
     }
@@ -286,7 +290,8 @@ ViewerText buildOrganisationViewer(const CisTupleRecord& record) {
   TupleData data(record);
   if (!data.has(0)) return view;
   view.blocks[0].values.push_back(lookupText(Lookup::OrgType, data.byte(0)));
-  for (const std::string& s : readStrings(data.bytes(), data.length(), 1, 1)) view.blocks[0].values.push_back(s);
+  for (const std::string& s : readStrings(data.bytes(), data.length(), 1, 1))
+    view.blocks[0].values.push_back(s);
   return view;
 }
 

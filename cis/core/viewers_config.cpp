@@ -26,7 +26,9 @@ void addLine(Page& page, std::string label, std::string value) {
   page.values.push_back(std::move(value));
 }
 
-void addLine(Page& page, uint16_t label, std::string value) { addLine(page, std::string(text(label)), std::move(value)); }
+void addLine(Page& page, uint16_t label, std::string value) {
+  addLine(page, std::string(text(label)), std::move(value));
+}
 
 // Reads the sub-item descriptions of a configuration-table entry from `pos` on.
 class EntryParser {
@@ -47,7 +49,8 @@ class EntryParser {
       addLine(page, static_cast<uint16_t>(sid::kLblPowerNominalV + bit), value);
       pos_ += static_cast<unsigned>(consumed);
       for (unsigned at = first + 1; at < pos_; ++at)
-        if ((data_.byte(at) & 0x7F) >= 0x7D) addLine(page, std::string(), "  " + powerExtensionText(data_.byte(at)));
+        if ((data_.byte(at) & 0x7F) >= 0x7D)
+          addLine(page, std::string(), "  " + powerExtensionText(data_.byte(at)));
       // The last byte read still announcing another one: the data ended inside the parameter.
       if (data_.byte(pos_ - 1) & 0x80) return false;
     }
@@ -83,7 +86,8 @@ class EntryParser {
     unsigned ranges = data_.byte(pos_++);
     unsigned addressCode = (ranges >> 4) & 3, lengthCode = (ranges >> 6) & 3;
     unsigned addressWidth = kFieldWidths[addressCode], lengthWidth = kFieldWidths[lengthCode];
-    static constexpr uint16_t kRangeFormats[] = {sid::kFmtLHex2H, sid::kFmtLHex2H, sid::kFmtLHex4H, sid::kFmtLHex8H};
+    static constexpr uint16_t kRangeFormats[] = {sid::kFmtLHex2H, sid::kFmtLHex2H, sid::kFmtLHex4H,
+                                                 sid::kFmtLHex8H};
     uint16_t rangeFormat = kRangeFormats[std::max(addressCode, lengthCode)];
     for (unsigned i = 0; i <= (ranges & 0x0F); ++i) {
       if (!data_.has(pos_, addressWidth + lengthWidth)) return false;
@@ -101,7 +105,8 @@ class EntryParser {
     if (!data_.has(pos_)) return false;
     unsigned irq = data_.byte(pos_++);
     const uint16_t labels[] = {sid::kIrqLevel, sid::kIrqPulse, sid::kIrqShare};
-    for (unsigned bit = 5; bit <= 7; ++bit) addLine(page, labels[bit - 5], flagText(FlagSet::CeIrMask, irq, bit));
+    for (unsigned bit = 5; bit <= 7; ++bit)
+      addLine(page, labels[bit - 5], flagText(FlagSet::CeIrMask, irq, bit));
     if (!(irq & 0x10)) {
       addLine(page, sid::kLblIrqAvailable, decimal(irq & 0x0F));
       return true;
@@ -128,7 +133,8 @@ class EntryParser {
       if (!data_.has(pos_, 2)) return false;
       uint32_t length = data_.le(pos_, 2) * 256;
       pos_ += 2;
-      addLine(page, numberedLabel(sid::kLblMemoryWindow, 1), range(0, length) + std::string(text(sid::kAnyHostAddress)));
+      addLine(page, numberedLabel(sid::kLblMemoryWindow, 1),
+              range(0, length) + std::string(text(sid::kAnyHostAddress)));
       return true;
     }
     if (kind == 2) {
@@ -199,7 +205,8 @@ void splitEnvironment(Page& page, const std::string& first) {
   std::string system = first.substr(0, systemEnd);
   if (!system.empty()) addLine(page, sid::kLblSystemName, system);
   if (colon != std::string::npos) {
-    std::string os = first.substr(colon + 1, semicolon == std::string::npos ? std::string::npos : semicolon - colon - 1);
+    std::string os =
+        first.substr(colon + 1, semicolon == std::string::npos ? std::string::npos : semicolon - colon - 1);
     if (!os.empty()) addLine(page, sid::kLblOsName, os);
   }
   if (semicolon != std::string::npos && semicolon + 1 < first.size())
@@ -234,7 +241,8 @@ ViewerText buildConfigViewer(const CisTupleRecord& record) {
     pos += addressWidth;
     for (unsigned i = 0; i < maskWidth && data.has(pos + i); ++i)
       for (unsigned bit = 0; bit < 8; ++bit)
-        if (data.byte(pos + i) & (1u << bit)) registers.values.push_back(address(addressWidth, base + 2 * (8 * i + bit)));
+        if (data.byte(pos + i) & (1u << bit))
+          registers.values.push_back(address(addressWidth, base + 2 * (8 * i + bit)));
     pos += maskWidth;
     // Custom-interface subtuples follow only where no reserved area sits behind the mask.
     while (reserved == 0 && data.has(pos) && data.byte(pos) == 0xC0 && data.has(pos + 1)) {
@@ -246,7 +254,8 @@ ViewerText buildConfigViewer(const CisTupleRecord& record) {
         unsigned idWidth = (data.byte(stringsAt) >> 6) + 1;
         if (stringsAt + idWidth <= end) {
           addLine(item.page, sid::kLblInterfaceId, address(idWidth, data.le(stringsAt, idWidth)));
-          std::vector<std::string> strings = readStrings(data.bytes(), end, stringsAt + idWidth, kTupleDataCapacity);
+          std::vector<std::string> strings =
+              readStrings(data.bytes(), end, stringsAt + idWidth, kTupleDataCapacity);
           for (unsigned i = 0; i < strings.size(); ++i)
             addLine(item.page, numberedLabel(sid::kLblInterfaceText, i + 1), strings[i]);
         }
@@ -302,9 +311,11 @@ ViewerText buildConfigEntryViewer(const CisTupleRecord& record) {
   unsigned powers = features & 3;
   for (unsigned i = 0; i < powers; ++i)
     if (!add(kPowerItems[powers - 1][i], 4111, [&](Page& p) { return parser.power(p); })) return view;
-  if ((features & 0x04) && !add(sid::kItemTiming, 4112, [&](Page& p) { return parser.timing(p); })) return view;
+  if ((features & 0x04) && !add(sid::kItemTiming, 4112, [&](Page& p) { return parser.timing(p); }))
+    return view;
   if ((features & 0x08) && !add(sid::kItemIo, 4107, [&](Page& p) { return parser.io(p); })) return view;
-  if ((features & 0x10) && !add(sid::kItemIrq, 4108, [&](Page& p) { return parser.interrupt(p); })) return view;
+  if ((features & 0x10) && !add(sid::kItemIrq, 4108, [&](Page& p) { return parser.interrupt(p); }))
+    return view;
   unsigned memory = (features >> 5) & 3;
   if (memory && !add(sid::kItemMemory, 4110, [&](Page& p) { return parser.memory(p, memory); })) return view;
   if ((features & 0x80) && !add(sid::kItemMisc, 4109, [&](Page& p) { return parser.misc(p); })) return view;
@@ -317,9 +328,12 @@ ViewerText buildConfigEntryViewer(const CisTupleRecord& record) {
     SubItem item{name, {static_cast<uint16_t>(code == 0xC0 ? 4160 : 4161), name, {}, {}}};
     std::vector<std::string> strings = readStrings(data.bytes(), end, pos + 2, kTupleDataCapacity);
     for (unsigned i = 0; i < strings.size(); ++i) {
-      if (i == 0 && code == 0xC0) splitEnvironment(item.page, strings[0]);
-      else if (i == 0) splitDeviceName(item.page, strings[0]);
-      else addLine(item.page, numberedLabel(sid::kLblLanguageString, i), strings[i]);
+      if (i == 0 && code == 0xC0)
+        splitEnvironment(item.page, strings[0]);
+      else if (i == 0)
+        splitDeviceName(item.page, strings[0]);
+      else
+        addLine(item.page, numberedLabel(sid::kLblLanguageString, i), strings[i]);
     }
     view.items.push_back(std::move(item));
     pos += 2 + link;

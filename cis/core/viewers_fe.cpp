@@ -9,12 +9,13 @@ namespace {
 using control::kLabel1;
 using control::kValue1;
 
-ViewerText frame(const CisTupleRecord& record, uint16_t dialogId, std::initializer_list<uint16_t> labelTexts) {
+ViewerText frame(const CisTupleRecord& record, uint16_t dialogId,
+                 std::initializer_list<uint16_t> labelTexts) {
   ViewerText view = viewerFrame(record, Layout::Columns, dialogId);
   uint16_t index = 0;
   for (uint16_t labels : labelTexts) {
-    view.blocks.push_back(labelBlock(static_cast<uint16_t>(kLabel1 + index), static_cast<uint16_t>(kValue1 + index),
-                                     labels));
+    view.blocks.push_back(
+        labelBlock(static_cast<uint16_t>(kLabel1 + index), static_cast<uint16_t>(kValue1 + index), labels));
     ++index;
   }
   return view;
@@ -61,7 +62,8 @@ ViewerText modemInterface(const CisTupleRecord& record) {
   TupleData data(record);
   view.blocks[0].values = typeAndClass(data);
   if (!data.has(1)) return view;
-  for (unsigned bit = 0; bit <= 4; ++bit) view.blocks[1].values.push_back(flagText(FlagSet::FeSpFc, data.byte(1), bit));
+  for (unsigned bit = 0; bit <= 4; ++bit)
+    view.blocks[1].values.push_back(flagText(FlagSet::FeSpFc, data.byte(1), bit));
   auto& sizes = view.blocks[2].values;
   if (data.has(2)) sizes.push_back(sizeBytesText(data.byte(2) * 4 + 4));
   if (data.has(2) && data.has(3, 3)) sizes.push_back(sizeBytesText(data.le(3, 3)));
@@ -195,15 +197,24 @@ ViewerText ata(const CisTupleRecord& record) {
 
 ViewerText buildFeViewer(FeViewer viewer, const CisTupleRecord& record) {
   switch (viewer) {
-    case FeViewer::SerialIf: return serialInterface(record);
-    case FeViewer::ModemIf: return modemInterface(record);
-    case FeViewer::DataModem: return dataModem(record);
-    case FeViewer::FaxModem: return faxModem(record);
-    case FeViewer::VoiceEncode: return voiceEncoding(record);
-    case FeViewer::Isdn: return isdn(record);
-    case FeViewer::DiskDdi: return diskInterface(record);
-    case FeViewer::DiskAta: return ata(record);
-    case FeViewer::Dump: break;
+    case FeViewer::SerialIf:
+      return serialInterface(record);
+    case FeViewer::ModemIf:
+      return modemInterface(record);
+    case FeViewer::DataModem:
+      return dataModem(record);
+    case FeViewer::FaxModem:
+      return faxModem(record);
+    case FeViewer::VoiceEncode:
+      return voiceEncoding(record);
+    case FeViewer::Isdn:
+      return isdn(record);
+    case FeViewer::DiskDdi:
+      return diskInterface(record);
+    case FeViewer::DiskAta:
+      return ata(record);
+    case FeViewer::Dump:
+      break;
   }
   return hexDumpViewer(record);
 }

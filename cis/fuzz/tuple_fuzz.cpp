@@ -45,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CisStrList(strings, 8, copy.data(), end, record->requestedCode % (end + 1));
 
   // The list dialog's copies: function codes carried from 0x21 to 0x22.
-  const cis::CisTupleEntry entries[] = {{0x21, record.get()}, {record->requestedCode, record.get()}, {0x22, nullptr}};
+  const cis::CisTupleEntry entries[] = {
+      {0x21, record.get()}, {record->requestedCode, record.get()}, {0x22, nullptr}};
   for (auto& c : cis::prepareTupleCopies(entries, 3)) cis::buildViewerText(*c);
   return 0;
 }

@@ -89,7 +89,7 @@ TEST(DateDecoders, DatesTimesAndRates) {
   EXPECT_EQ(s(CisTimeItoS(b, (23u << 11) | (59u << 5) | 29u)), "23:59:58");
   EXPECT_EQ(s(CisTimeItoS(b, 0)), sjis("(無効)"));
   EXPECT_EQ(s(CisFeSpBaudWtoS(b, 0x8001)), "28800");  // (1 * 256 + 0x80) * 75
-  EXPECT_EQ(s(CisFeSpBaudWtoS(b, 0x00F9)), "19200");    // only the low 3 bits of the first byte count
+  EXPECT_EQ(s(CisFeSpBaudWtoS(b, 0x00F9)), "19200");  // only the low 3 bits of the first byte count
 }
 
 }  // namespace

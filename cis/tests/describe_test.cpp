@@ -37,8 +37,9 @@ TEST(Describe, SelectorEntriesSubItemsAndDumps) {
             sjis("1BH ｺﾝﾌｨｷﾞｭﾚｰｼｮﾝｴﾝﾄﾘ\r\nｲﾝﾃﾞｯｸｽ番号: 01H\r\nﾃﾞﾌｫﾙﾄ ﾋﾞｯﾄ: Off\r\n"
                  "ｲﾝﾀﾌｪｰｽ ﾀｲﾌﾟ: \r\nBVD 信号: \r\nWP 信号: \r\nREADY 信号: \r\nM Wait 信号: \r\n"
                  "機能情報/ｻﾌﾞﾀﾌﾟﾙ: 電源条件情報(Vcc)\r\n標準動作電源電圧: 5.0 V\r\n"));
-  EXPECT_EQ(describeAll(tuple(0x90, {'O', 'K'})),
-            sjis("90H 特殊目的\r\n00: 4F 4B " + std::string(14 * 3, ' ') + " OK" + std::string(14, ' ') + "\r\n"));
+  EXPECT_EQ(
+      describeAll(tuple(0x90, {'O', 'K'})),
+      sjis("90H 特殊目的\r\n00: 4F 4B " + std::string(14 * 3, ' ') + " OK" + std::string(14, ' ') + "\r\n"));
   EXPECT_EQ(describeAll(tuple(0x14, {})), sjis("14H ﾉｰﾘﾝｸ\r\n"));
 }
 

@@ -24,16 +24,16 @@ TEST(ViewerSelection, EveryCodeGetsItsViewerAndDialog) {
     uint16_t dialog;
   };
   const Expected named[] = {
-      {0x00, Layout::NameOnly, 4097}, {0x03, Layout::NameOnly, 4097}, {0x14, Layout::NameOnly, 4097},
-      {0x01, Layout::Selector, 4115}, {0x17, Layout::Selector, 4115}, {0x1C, Layout::Selector, 4156},
-      {0x1D, Layout::Selector, 4156}, {0x06, Layout::Selector, 4154}, {0x10, Layout::Columns, 4113},
-      {0x11, Layout::Columns, 4149},  {0x12, Layout::Columns, 4149},  {0x13, Layout::Columns, 4151},
+      {0x00, Layout::NameOnly, 4097},  {0x03, Layout::NameOnly, 4097},  {0x14, Layout::NameOnly, 4097},
+      {0x01, Layout::Selector, 4115},  {0x17, Layout::Selector, 4115},  {0x1C, Layout::Selector, 4156},
+      {0x1D, Layout::Selector, 4156},  {0x06, Layout::Selector, 4154},  {0x10, Layout::Columns, 4113},
+      {0x11, Layout::Columns, 4149},   {0x12, Layout::Columns, 4149},   {0x13, Layout::Columns, 4151},
       {0x15, Layout::TwoColumn, 4152}, {0x16, Layout::TwoColumn, 4099}, {0x18, Layout::Selector, 4148},
-      {0x19, Layout::Selector, 4148}, {0x1A, Layout::Columns, 4103},  {0x1B, Layout::Columns, 4105},
-      {0x1E, Layout::Selector, 4116}, {0x1F, Layout::Selector, 4116}, {0x20, Layout::Columns, 4155},
-      {0x21, Layout::Columns, 4144},  {0x40, Layout::Columns, 4153},  {0x41, Layout::Columns, 4145},
-      {0x47, Layout::Columns, 4145},  {0x42, Layout::Columns, 4147},  {0x43, Layout::Columns, 4102},
-      {0x44, Layout::Columns, 4114},  {0x45, Layout::Columns, 4101},  {0x46, Layout::Columns, 4157},
+      {0x19, Layout::Selector, 4148},  {0x1A, Layout::Columns, 4103},   {0x1B, Layout::Columns, 4105},
+      {0x1E, Layout::Selector, 4116},  {0x1F, Layout::Selector, 4116},  {0x20, Layout::Columns, 4155},
+      {0x21, Layout::Columns, 4144},   {0x40, Layout::Columns, 4153},   {0x41, Layout::Columns, 4145},
+      {0x47, Layout::Columns, 4145},   {0x42, Layout::Columns, 4147},   {0x43, Layout::Columns, 4102},
+      {0x44, Layout::Columns, 4114},   {0x45, Layout::Columns, 4101},   {0x46, Layout::Columns, 4157},
   };
   for (unsigned code = 0; code <= 0xFF; ++code) {
     CisTupleRecord record = tuple(static_cast<uint8_t>(code), {0x00, 0x00});
@@ -76,7 +76,8 @@ TEST(DeviceViewers, EntriesPerDeviceAtMostFour) {
   ViewerText view = buildViewerText(record);
   EXPECT_EQ(view.selectorLabel, sjis("領域"));
   ASSERT_EQ(view.entries.size(), 4u);
-  EXPECT_EQ(view.blocks[0].labels, (Lines{sjis("ﾃﾞﾊﾞｲｽ速度"), sjis("ﾗｲﾄﾌﾟﾛﾃｸﾄ"), sjis("ﾃﾞﾊﾞｲｽ種別"), sjis("ﾃﾞﾊﾞｲｽｻｲｽﾞ")}));
+  EXPECT_EQ(view.blocks[0].labels,
+            (Lines{sjis("ﾃﾞﾊﾞｲｽ速度"), sjis("ﾗｲﾄﾌﾟﾛﾃｸﾄ"), sjis("ﾃﾞﾊﾞｲｽ種別"), sjis("ﾃﾞﾊﾞｲｽｻｲｽﾞ")}));
   EXPECT_EQ(view.entries[0][0], (Lines{"100 nS", sjis("有効"), "SRAM", "1 KB"}));
   EXPECT_EQ(view.entries[1][0], (Lines{"120 nS", sjis("無効"), "SRAM", "1 KB"}));
 
@@ -135,8 +136,8 @@ TEST(ColumnViewers, LinksChecksumsAndIdentifiers) {
 TEST(StringViewers, VersionAndAlternateStrings) {
   ViewerText level1 = buildViewerText(tuple(0x15, {4, 1, 'M', 0, 'P', 0, 'a', 0, 'b', 0, 0xFF}));
   EXPECT_EQ(level1.layout, Layout::TwoColumn);
-  EXPECT_EQ(level1.blocks[0].labels,
-            (Lines{sjis("ﾊﾞｰｼﾞｮﾝ"), sjis("ﾏﾆｭﾌｧｸﾁｬ名"), sjis("ﾌﾟﾛﾀﾞｸﾄ名"), sjis("追加情報 1"), sjis("追加情報 2")}));
+  EXPECT_EQ(level1.blocks[0].labels, (Lines{sjis("ﾊﾞｰｼﾞｮﾝ"), sjis("ﾏﾆｭﾌｧｸﾁｬ名"), sjis("ﾌﾟﾛﾀﾞｸﾄ名"),
+                                            sjis("追加情報 1"), sjis("追加情報 2")}));
   EXPECT_EQ(level1.blocks[0].values, (Lines{"PCMCIA 2.0 / JEIDA 4.1", "M", "P", "a", "b"}));
   ViewerText alternate = buildViewerText(tuple(0x16, {0x1B, '$', 0, 'x', 0}));
   EXPECT_EQ(alternate.blocks[0].labels, (Lines{sjis("ｴｽｹｰﾌﾟ ｼｰｹﾝｽ"), sjis("置換文字列 1")}));
@@ -150,7 +151,8 @@ TEST(FormatViewer, GroupsByTypeAndLength) {
   ASSERT_EQ(disk.blocks.size(), 2u);
   EXPECT_FALSE(disk.blocks[1].labelEnabled);
   EXPECT_TRUE(disk.blocks[1].values.empty());
-  ViewerText full = buildViewerText(tuple(0x41, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 8, 0, 0, 0, 0, 0, 0}));
+  ViewerText full =
+      buildViewerText(tuple(0x41, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 8, 0, 0, 0, 0, 0, 0}));
   EXPECT_TRUE(full.blocks[1].labelEnabled);
   EXPECT_EQ(full.blocks[1].values, (Lines{"512 B", "2 K", "0000000H"}));
   ViewerText memory = buildViewerText(tuple(0x47, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0}));

@@ -50,11 +50,12 @@ TEST(ConfigEntryViewer, IndexInterfaceAndPowerPages) {
 
   // Interface byte (I/O and memory, BVD and READY, M Wait), Vcc and Vpp1 = Vpp2.
   // Vcc: nominal 3.0 V with extension 30 and a 0x7D note, average current 10 mA.
-  ViewerText view = buildViewerText(tuple(0x1B, {0xC1, 0xD1, 0x02,       //
+  ViewerText view = buildViewerText(tuple(0x1B, {0xC1, 0xD1, 0x02,        //
                                                  0x11, 0xB5, 0x9E, 0x7D,  //
                                                  0x05, 0x01, 0x55}));
   EXPECT_TRUE(view.blocks[1].labelEnabled);
-  EXPECT_EQ(view.blocks[1].values, (Lines{sjis("I/O およびﾒﾓﾘ"), sjis("有効"), sjis("無効"), sjis("有効"), sjis("必要")}));
+  EXPECT_EQ(view.blocks[1].values,
+            (Lines{sjis("I/O およびﾒﾓﾘ"), sjis("有効"), sjis("無効"), sjis("有効"), sjis("必要")}));
   ASSERT_EQ(view.items.size(), 2u);
   EXPECT_EQ(view.items[0].text, sjis("電源条件情報(Vcc)"));
   EXPECT_EQ(view.items[1].text, sjis("電源条件情報(Vpp1 = Vpp2)"));
@@ -66,14 +67,14 @@ TEST(ConfigEntryViewer, IndexInterfaceAndPowerPages) {
 }
 
 TEST(ConfigEntryViewer, TimingIoInterruptMemoryAndMisc) {
-  ViewerText view = buildViewerText(tuple(0x1B, {
-      0x01, 0xFC,                          // index 1; timing, I/O, IRQ, memory type 3, misc
-      0xFF,                                // timing: every scale absent
-      0xC5, 0x60, 0x00, 0x03, 0x08,        // 5 address lines, 16-bit; one range 2-byte start, 1-byte length
-      0x31, 0x20, 0x80,                    // IRQ: level, mask with NMI; lines 5 and 15
-      0xC8, 0x20, 0x10, 0x00, 0x00, 0x00,  // memory: 1 window, 1-byte length, 2-byte addresses, host 0
-      0x8A, 0x90, 0x81, 0x05,              // misc: 2 cards, audio; 16-bit DMA; thermal 1.05
-      0xC0, 0x0B, 'D', 'O', 'S', ':', '6', ';', 'x', 0, 'y', 0, 0xFF}));
+  ViewerText view = buildViewerText(tuple(
+      0x1B, {0x01, 0xFC,                    // index 1; timing, I/O, IRQ, memory type 3, misc
+             0xFF,                          // timing: every scale absent
+             0xC5, 0x60, 0x00, 0x03, 0x08,  // 5 address lines, 16-bit; one range 2-byte start, 1-byte length
+             0x31, 0x20, 0x80,              // IRQ: level, mask with NMI; lines 5 and 15
+             0xC8, 0x20, 0x10, 0x00, 0x00, 0x00,  // memory: 1 window, 1-byte length, 2-byte addresses, host 0
+             0x8A, 0x90, 0x81, 0x05,              // misc: 2 cards, audio; 16-bit DMA; thermal 1.05
+             0xC0, 0x0B, 'D',  'O',  'S',  ':',  '6', ';', 'x', 0, 'y', 0, 0xFF}));
   ASSERT_EQ(view.items.size(), 6u);
   EXPECT_EQ(view.items[0].text, sjis("ﾀｲﾐﾝｸﾞ情報"));
   EXPECT_TRUE(view.items[0].page.labels.empty());
@@ -84,7 +85,8 @@ TEST(ConfigEntryViewer, TimingIoInterruptMemoryAndMisc) {
   EXPECT_EQ(view.items[3].page.values, (Lines{"00001000H-00002FFFH, 00000000H"}));
   EXPECT_EQ(view.items[4].page.values, (Lines{"2", "1", "0", "0", "", sjis("16 ﾋﾞｯﾄ"), "1.05"}));
   EXPECT_EQ(view.items[5].text, sjis("C0H 環境記述"));
-  EXPECT_EQ(view.items[5].page.labels, (Lines{sjis("ｼｽﾃﾑ名"), sjis("OS 名"), sjis("ｺﾒﾝﾄ"), sjis("各国語文字列 1")}));
+  EXPECT_EQ(view.items[5].page.labels,
+            (Lines{sjis("ｼｽﾃﾑ名"), sjis("OS 名"), sjis("ｺﾒﾝﾄ"), sjis("各国語文字列 1")}));
   EXPECT_EQ(view.items[5].page.values, (Lines{"DOS", "6", "x", "y"}));
 }
 

@@ -25,7 +25,8 @@ TEST(FunctionExtensions, DispatchByFunctionAndType) {
                       {2, 0x13, 4122}, {2, 0x33, 4122}, {2, 0x84, 4130}, {2, 0x0B, 4125}, {4, 0x01, 4118},
                       {4, 0x02, 4117}, {4, 0x03, 4117}, {4, 0x04, 4098}, {0, 0x01, 4098}, {2, 0x03, 4098}};
   for (const Row& row : rows) {
-    CisTupleRecord record = tuple(0x22, {static_cast<uint8_t>(row.type), 0, 0}, static_cast<uint16_t>(row.function));
+    CisTupleRecord record =
+        tuple(0x22, {static_cast<uint8_t>(row.type), 0, 0}, static_cast<uint16_t>(row.function));
     EXPECT_EQ(buildViewerText(record).dialogId, row.dialog) << row.function << "/" << row.type;
   }
   EXPECT_EQ(buildViewerText(tuple(0x22, {}, 2)).layout, Layout::HexDump);
@@ -65,7 +66,8 @@ TEST(FunctionExtensions, SerialModemAndDataModemTexts) {
   EXPECT_EQ(modem.blocks[2].values, (Lines{"16 B", "1 KB", "64 KB"}));
 
   // Data modem: 9600 bit/s, V.32 and V.34, V.42/LAPM, no country codes.
-  ViewerText data = buildViewerText(tuple(0x22, {0x02, 0x00, 0x80, 0x00, 0x14, 0x02, 0, 0, 0, 0, 0, 0xFF}, 2));
+  ViewerText data =
+      buildViewerText(tuple(0x22, {0x02, 0x00, 0x80, 0x00, 0x14, 0x02, 0, 0, 0, 0, 0, 0xFF}, 2));
   EXPECT_EQ(data.blocks[1].values, (Lines{"9600"}));
   EXPECT_EQ(data.blocks[2].values, (Lines{"V.32, V.34", "V.42/LAPM", "", "", "", "", ""}));
   EXPECT_EQ(data.blocks[3].values, (Lines{""}));
@@ -80,7 +82,8 @@ TEST(FunctionExtensions, FaxVoiceIsdnDiskAndAta) {
   EXPECT_EQ(fax.blocks[3].values, (Lines{"00H"}));
   ViewerText voice = buildViewerText(tuple(0x22, {0x84, 0, 0, 8, 0, 11, 25, 0, 8, 0, 0, 0x01, 0x02, 0}, 2));
   EXPECT_EQ(voice.blocks[2].values, (Lines{"8.00, 11.25", "8.00", "01H, 02H"}));
-  ViewerText isdn = buildViewerText(tuple(0x22, {0x0B, 1, 1, 1, 1, 1, 1, 1, 1, 0x11, 0x00, 0x80, 1, 1, 1, 0xFF}, 2));
+  ViewerText isdn =
+      buildViewerText(tuple(0x22, {0x0B, 1, 1, 1, 1, 1, 1, 1, 1, 0x11, 0x00, 0x80, 1, 1, 1, 0xFF}, 2));
   ASSERT_EQ(isdn.blocks.size(), 5u);
   EXPECT_EQ(isdn.blocks[1].values.size(), 9u);
   EXPECT_EQ(isdn.blocks[1].values[8], sjis("ﾊﾟｹｯﾄ ﾓｰﾄﾞ, 2 ｱﾅﾛｸﾞ ﾎﾟｰﾄ"));

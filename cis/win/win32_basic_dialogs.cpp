@@ -59,7 +59,8 @@ extern "C" CIS_DIALOG_PROC(Dlg_CisShowX) {
         cis::win::setItemText(dialog, control::kValue1, cis::win::joinLines(view.hexLines));
         // One fixed-pitch font for header, offsets and dump, so columns and rows line up.
         for (int id : {control::kHexHeader, control::kHexRows, control::kValue1})
-          SendDlgItemMessageW(dialog, id, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), FALSE);
+          SendDlgItemMessageW(dialog, id, WM_SETFONT,
+                              reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), FALSE);
       }
       cis::win::centreOverOwner(dialog);
       return TRUE;
@@ -106,7 +107,8 @@ extern "C" CIS_DIALOG_PROC(Dlg_CisOneShot) {
         }
         return endOnOkOrCancel(dialog, wParam);
       case WM_CTLCOLORSTATIC:
-        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, control::kValue1)) cis::win::syncLabelScroll(dialog);
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, control::kValue1))
+          cis::win::syncLabelScroll(dialog);
         return FALSE;
     }
   } catch (...) {

@@ -22,14 +22,15 @@ std::wstring widen(std::string_view sjis) {
   if (sjis.empty()) return std::wstring();
   int length = MultiByteToWideChar(kShiftJis, 0, sjis.data(), static_cast<int>(sjis.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
-  if (length > 0) MultiByteToWideChar(kShiftJis, 0, sjis.data(), static_cast<int>(sjis.size()), wide.data(), length);
+  if (length > 0)
+    MultiByteToWideChar(kShiftJis, 0, sjis.data(), static_cast<int>(sjis.size()), wide.data(), length);
   return wide;
 }
 
 std::string narrow(std::wstring_view text) {
   if (text.empty()) return std::string();
-  int length =
-      WideCharToMultiByte(kShiftJis, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  int length = WideCharToMultiByte(kShiftJis, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                   nullptr, nullptr);
   std::string out(static_cast<size_t>(std::max(length, 0)), '\0');
   if (length > 0)
     WideCharToMultiByte(kShiftJis, 0, text.data(), static_cast<int>(text.size()), out.data(), length, nullptr,
@@ -71,7 +72,8 @@ void centreOverOwner(HWND dialog) {
 }
 
 bool isReadOnlyTextControl(int id) {
-  return (id >= control::kValue1 && id <= control::kValue1 + 4) || (id >= control::kLabel1 && id <= control::kLabel1 + 4);
+  return (id >= control::kValue1 && id <= control::kValue1 + 4) ||
+         (id >= control::kLabel1 && id <= control::kLabel1 + 4);
 }
 
 }  // namespace cis::win

@@ -28,9 +28,10 @@ using ViewerFunction = void(__stdcall*)(HWND, const CisTupleRecord*);
 
 // In the order of the Viewer enumeration.
 constexpr ViewerFunction kViewers[] = {
-    CisShowNameOnly, CisShowHexDump, CisShowDev, CisShowOci, CisShowMfc, CisShowCks, CisShowLl, CisShowLtg,
-    CisShowLv1,      CisShowAltstr,  CisShowJed, CisShowCc,  CisShowCe,  CisShowDg,  CisShowMid, CisShowFid,
-    CisShowFe,       CisShowLv2,     CisShowFmt, CisShowGeo, CisShowByte, CisShowDate, CisShowBatt, CisShowOrg,
+    CisShowNameOnly, CisShowHexDump, CisShowDev,  CisShowOci,    CisShowMfc,  CisShowCks,
+    CisShowLl,       CisShowLtg,     CisShowLv1,  CisShowAltstr, CisShowJed,  CisShowCc,
+    CisShowCe,       CisShowDg,      CisShowMid,  CisShowFid,    CisShowFe,   CisShowLv2,
+    CisShowFmt,      CisShowGeo,     CisShowByte, CisShowDate,   CisShowBatt, CisShowOrg,
 };
 static_assert(std::size(kViewers) == static_cast<size_t>(Viewer::Org) + 1);
 
@@ -91,7 +92,8 @@ extern "C" CIS_DIALOG_PROC(DlgCis) {
           bool selected = SendMessageW(listBox(dialog), LB_GETCURSEL, 0, 0) != LB_ERR;
           EnableWindow(GetDlgItem(dialog, control::kShow), selected);
           if (!selected) SetFocus(GetDlgItem(dialog, IDOK));
-        } else if ((id == control::kShow && code == BN_CLICKED) || (id == control::kTupleList && code == LBN_DBLCLK)) {
+        } else if ((id == control::kShow && code == BN_CLICKED) ||
+                   (id == control::kTupleList && code == LBN_DBLCLK)) {
           showSelected(dialog);
         } else if (code == EN_SETFOCUS && cis::win::isReadOnlyTextControl(id)) {
           SetFocus(GetDlgItem(dialog, IDOK));
@@ -108,7 +110,8 @@ extern "C" CIS_DIALOG_PROC(DlgCis) {
   return FALSE;
 }
 
-extern "C" void __stdcall CisShow(HWND owner, WORD socket, const cis::CisTupleEntry* entries, unsigned count) {
+extern "C" void __stdcall CisShow(HWND owner, WORD socket, const cis::CisTupleEntry* entries,
+                                  unsigned count) {
   if (!owner) return;
   cis::win::setLastOwner(owner);
   ListParameters parameters{entries, count, socket};

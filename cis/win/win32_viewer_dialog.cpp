@@ -23,9 +23,9 @@ constexpr int kButtonWidth = 50;
 constexpr int kButtonHeight = 14;
 
 // Every control of the generic viewer template; the layout shows those it uses.
-constexpr int kTemplateControls[] = {control::kSelectorLabel, control::kSelector, 289, 290, 291, 292, 293,
-                                     321, 322, 323, 324, 325, control::kList1, control::kItemList,
-                                     control::kShow};
+constexpr int kTemplateControls[] = {
+    control::kSelectorLabel, control::kSelector, 289,           290, 291, 292, 293, 321, 322, 323, 324, 325,
+    control::kList1,         control::kItemList, control::kShow};
 
 class Layout {
  public:
@@ -66,7 +66,9 @@ struct ViewerState {
   ViewerText view;
 };
 
-ViewerState* state(HWND dialog) { return reinterpret_cast<ViewerState*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
+ViewerState* state(HWND dialog) {
+  return reinterpret_cast<ViewerState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
 
 // The label control of a block; a label without its own identifier takes the
 // first label control no other block uses.
@@ -101,9 +103,9 @@ void fillValues(HWND dialog, const TextBlock& block, const std::vector<std::stri
 
 void showEntry(HWND dialog, const ViewerText& view, size_t entry) {
   for (size_t b = 0; b < view.blocks.size(); ++b)
-    fillValues(dialog, view.blocks[b], entry < view.entries.size() && b < view.entries[entry].size()
-                                           ? view.entries[entry][b]
-                                           : std::vector<std::string>());
+    fillValues(dialog, view.blocks[b],
+               entry < view.entries.size() && b < view.entries[entry].size() ? view.entries[entry][b]
+                                                                             : std::vector<std::string>());
 }
 
 void arrange(HWND dialog, const ViewerText& view) {
@@ -118,7 +120,8 @@ void arrange(HWND dialog, const ViewerText& view) {
   for (size_t b = 0; b < view.blocks.size(); ++b) {
     const TextBlock& block = view.blocks[b];
     size_t lines = blockLines(view, b);
-    int height = block.list ? textHeight(kListLines) : textHeight(twoColumns ? std::min<size_t>(lines, kMaxTwoColumnLines) : lines);
+    int height = block.list ? textHeight(kListLines)
+                            : textHeight(twoColumns ? std::min<size_t>(lines, kMaxTwoColumnLines) : lines);
     layout.place(labelControl(view, b), kMargin, y + 2, kLabelWidth, height);
     layout.place(block.valueId, kValueX, y, kValueWidth, height);
     y += height + 4;
@@ -148,7 +151,8 @@ void fill(HWND dialog, const ViewerText& view) {
     setItemText(dialog, control::kSelectorLabel, view.selectorLabel);
     HWND selector = GetDlgItem(dialog, control::kSelector);
     for (size_t i = 0; i < view.entries.size(); ++i)
-      SendMessageW(selector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(format(sid::kFmtU, unsigned(i + 1))).c_str()));
+      SendMessageW(selector, CB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(widen(format(sid::kFmtU, unsigned(i + 1))).c_str()));
     SendMessageW(selector, CB_SETCURSEL, 0, 0);
     showEntry(dialog, view, 0);
   } else {
@@ -174,8 +178,8 @@ void openPage(HWND dialog, const ViewerText& view) {
   if (selected == LB_ERR || static_cast<size_t>(selected) >= view.items.size()) return;
   const Page& page = view.items[static_cast<size_t>(selected)].page;
   std::string labels = joinLines(page.labels), values = joinLines(page.values);
-  OneShotPage block{reinterpret_cast<const void*>(static_cast<uintptr_t>(page.dialogId)), page.caption.c_str(),
-                    labels.c_str(), values.c_str()};
+  OneShotPage block{reinterpret_cast<const void*>(static_cast<uintptr_t>(page.dialogId)),
+                    page.caption.c_str(), labels.c_str(), values.c_str()};
   DialogBoxParamW(moduleInstance(), MAKEINTRESOURCEW(page.dialogId), dialog, Dlg_CisOneShot,
                   reinterpret_cast<LPARAM>(&block));
 }
@@ -241,7 +245,8 @@ INT_PTR viewerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
         } else if (id == control::kItemList && code == LBN_SELCHANGE) {
           LRESULT selected = SendMessageW(GetDlgItem(dialog, control::kItemList), LB_GETCURSEL, 0, 0);
           EnableWindow(GetDlgItem(dialog, control::kShow), selected != LB_ERR);
-        } else if ((id == control::kShow && code == BN_CLICKED) || (id == control::kItemList && code == LBN_DBLCLK)) {
+        } else if ((id == control::kShow && code == BN_CLICKED) ||
+                   (id == control::kItemList && code == LBN_DBLCLK)) {
           openPage(dialog, s->view);
         }
         return TRUE;

@@ -39,8 +39,8 @@ void show(HWND owner, const CisTupleRecord* record, cis::win::ViewerBuilder buil
 
 }  // namespace
 
-#define CIS_DEFINE_PROC(name, builder)                                         \
-  extern "C" CIS_DIALOG_PROC(name) {                                           \
+#define CIS_DEFINE_PROC(name, builder)                                           \
+  extern "C" CIS_DIALOG_PROC(name) {                                             \
     return cis::win::viewerDialogProc(dialog, message, wParam, lParam, builder); \
   }
 
@@ -122,15 +122,24 @@ extern "C" CIS_VIEWER(CisShowFe) {
   if (!record) return;
   unsigned type = record->dataLength > 0 ? record->data[0] : 0x100;
   switch (cis::feViewerFor(record->attributeWord, type)) {
-    case FeViewer::SerialIf: return show(owner, record, buildFe<FeViewer::SerialIf>, DlgCisFeSpSerialIf);
-    case FeViewer::ModemIf: return show(owner, record, buildFe<FeViewer::ModemIf>, DlgCisFeSpModemIf);
-    case FeViewer::DataModem: return show(owner, record, buildFe<FeViewer::DataModem>, DlgCisFeSpDataModem);
-    case FeViewer::FaxModem: return show(owner, record, buildFe<FeViewer::FaxModem>, DlgCisFeSpFaxModem);
-    case FeViewer::VoiceEncode: return show(owner, record, buildFe<FeViewer::VoiceEncode>, DlgCisFeSpVoiceEncode);
-    case FeViewer::Isdn: return show(owner, record, buildFe<FeViewer::Isdn>, DlgCisFeSpIsdn);
-    case FeViewer::DiskDdi: return show(owner, record, buildFe<FeViewer::DiskDdi>, DlgCisFeDiskDdi);
-    case FeViewer::DiskAta: return show(owner, record, buildFe<FeViewer::DiskAta>, DlgCisFeDiskAta);
-    case FeViewer::Dump: break;
+    case FeViewer::SerialIf:
+      return show(owner, record, buildFe<FeViewer::SerialIf>, DlgCisFeSpSerialIf);
+    case FeViewer::ModemIf:
+      return show(owner, record, buildFe<FeViewer::ModemIf>, DlgCisFeSpModemIf);
+    case FeViewer::DataModem:
+      return show(owner, record, buildFe<FeViewer::DataModem>, DlgCisFeSpDataModem);
+    case FeViewer::FaxModem:
+      return show(owner, record, buildFe<FeViewer::FaxModem>, DlgCisFeSpFaxModem);
+    case FeViewer::VoiceEncode:
+      return show(owner, record, buildFe<FeViewer::VoiceEncode>, DlgCisFeSpVoiceEncode);
+    case FeViewer::Isdn:
+      return show(owner, record, buildFe<FeViewer::Isdn>, DlgCisFeSpIsdn);
+    case FeViewer::DiskDdi:
+      return show(owner, record, buildFe<FeViewer::DiskDdi>, DlgCisFeDiskDdi);
+    case FeViewer::DiskAta:
+      return show(owner, record, buildFe<FeViewer::DiskAta>, DlgCisFeDiskAta);
+    case FeViewer::Dump:
+      break;
   }
   CisShowHexDump(owner, record);
 }

@@ -35,8 +35,8 @@ class DialogWatcher {
 // A visible dialog of this process owned by `owner` (any when null) and not in
 // `except`; waits up to `milliseconds`.
 HWND waitForDialog(HWND owner, HWND except, int milliseconds = 5000);
-void closeDialog(HWND dialog);             // presses OK and waits until it is gone
-std::string controlText(HWND window);      // Shift-JIS, read with WM_GETTEXT
+void closeDialog(HWND dialog);         // presses OK and waits until it is gone
+std::string controlText(HWND window);  // Shift-JIS, read with WM_GETTEXT
 std::string itemText(HWND dialog, int id);
 std::string listItem(HWND list, int index, bool combo = false);
 

@@ -35,7 +35,8 @@ TEST_F(DllExports, StringResourcesAreTheTextsTheDecodersUse) {
     const wchar_t* resource = nullptr;
     int length = LoadStringW(module_, id, reinterpret_cast<LPWSTR>(&resource), 0);
     ASSERT_GT(length, 0) << id;
-    EXPECT_EQ(win::narrow(std::wstring_view(resource, static_cast<size_t>(length))), std::string(text(static_cast<uint16_t>(id))))
+    EXPECT_EQ(win::narrow(std::wstring_view(resource, static_cast<size_t>(length))),
+              std::string(text(static_cast<uint16_t>(id))))
         << id;
     ++checked;
   }
@@ -56,7 +57,8 @@ TEST_F(DllExports, DecodersUnderBothNamesWriteShiftJis) {
   }
   using Flag = char*(__stdcall*)(char*, unsigned, unsigned);
   char buffer[128];
-  EXPECT_EQ(std::string(get<Flag>("_CisCeIrMaskFtoS@12")(buffer, 0x11, 0)), flagText(FlagSet::CeIrMask, 0x11, 0));
+  EXPECT_EQ(std::string(get<Flag>("_CisCeIrMaskFtoS@12")(buffer, 0x11, 0)),
+            flagText(FlagSet::CeIrMask, 0x11, 0));
   using Size = uint32_t(__stdcall*)(unsigned);
   EXPECT_EQ(get<Size>("_CisDSize@4")(0x0E), 4u * 1024 * 1024);
   using Bytes = char*(__stdcall*)(char*, const uint8_t*);

@@ -41,8 +41,8 @@ class Library {
 class Owner {
  public:
   Owner() {
-    window_ = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80, 600, 500, nullptr,
-                              nullptr, nullptr, nullptr);
+    window_ = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80, 600, 500,
+                              nullptr, nullptr, nullptr, nullptr);
   }
   ~Owner() { DestroyWindow(window_); }
   HWND get() const { return window_; }
@@ -83,8 +83,10 @@ Control readBlock(HWND dialog, const TextBlock& block) {
     control.label = test::itemText(dialog, block.labelId);
     control.labelEnabled = IsWindowEnabled(GetDlgItem(dialog, block.labelId));
   }
-  if (block.list) control.listItems = listItems(GetDlgItem(dialog, block.valueId));
-  else control.value = test::itemText(dialog, block.valueId);
+  if (block.list)
+    control.listItems = listItems(GetDlgItem(dialog, block.valueId));
+  else
+    control.value = test::itemText(dialog, block.valueId);
   return control;
 }
 
@@ -95,8 +97,8 @@ Seen inspectViewer(HWND dialog, const ViewerText& expected) {
   GetWindowRect(dialog, &rect);
   seen.centre = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
   if (expected.layout == Layout::HexDump) {
-    seen.controls.push_back({test::itemText(dialog, control::kHexHeader), true,
-                             test::itemText(dialog, control::kValue1), {}});
+    seen.controls.push_back(
+        {test::itemText(dialog, control::kHexHeader), true, test::itemText(dialog, control::kValue1), {}});
     return seen;
   }
   for (const TextBlock& block : expected.blocks) seen.controls.push_back(readBlock(dialog, block));
@@ -106,8 +108,10 @@ Seen inspectViewer(HWND dialog, const ViewerText& expected) {
     for (int i = 0; i < count; ++i) seen.comboItems.push_back(test::listItem(combo, i, true));
     if (count > 1) {
       SendMessageW(combo, CB_SETCURSEL, 1, 0);
-      SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(control::kSelector, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-      for (const TextBlock& block : expected.blocks) seen.secondEntry.push_back(test::itemText(dialog, block.valueId));
+      SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(control::kSelector, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(combo));
+      for (const TextBlock& block : expected.blocks)
+        seen.secondEntry.push_back(test::itemText(dialog, block.valueId));
     }
   }
   if (expected.hasItems) {
@@ -117,7 +121,8 @@ Seen inspectViewer(HWND dialog, const ViewerText& expected) {
     seen.showEnabledBeforeSelection = IsWindowEnabled(GetDlgItem(dialog, control::kShow));
     if (!seen.items.empty()) {
       SendMessageW(list, LB_SETCURSEL, 0, 0);
-      SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(control::kItemList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+      SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(control::kItemList, LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(list));
       PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(control::kShow, BN_CLICKED),
                    reinterpret_cast<LPARAM>(GetDlgItem(dialog, control::kShow)));
       if (HWND page = test::waitForDialog(dialog, dialog)) {
@@ -142,7 +147,8 @@ class ViewerDialogs : public ::testing::Test {
     // The owner of the last CisShow call is what dialogs centre over: set it once with an empty list.
     if (!ownerSet_) {
       test::DialogWatcher closer([](HWND) {});
-      library_.get<void(__stdcall*)(HWND, WORD, const CisTupleEntry*, unsigned)>("CisShow")(owner_.get(), 1, nullptr, 0);
+      library_.get<void(__stdcall*)(HWND, WORD, const CisTupleEntry*, unsigned)>("CisShow")(owner_.get(), 1,
+                                                                                            nullptr, 0);
       ownerSet_ = true;
     }
     {
@@ -171,8 +177,10 @@ class ViewerDialogs : public ::testing::Test {
         EXPECT_EQ(seen.controls[b].label, win::joinLines(block.labels)) << b;
         EXPECT_EQ(seen.controls[b].labelEnabled, block.labelEnabled) << b;
       }
-      if (block.list) EXPECT_EQ(seen.controls[b].listItems, values) << b;
-      else EXPECT_EQ(seen.controls[b].value, win::joinLines(values)) << b;
+      if (block.list)
+        EXPECT_EQ(seen.controls[b].listItems, values) << b;
+      else
+        EXPECT_EQ(seen.controls[b].value, win::joinLines(values)) << b;
     }
     if (expected.layout == Layout::Selector) {
       EXPECT_EQ(seen.comboItems.size(), expected.entries.size());
@@ -230,7 +238,8 @@ TEST_F(ViewerDialogs, ColumnAndTwoColumnViewers) {
 }
 
 TEST_F(ViewerDialogs, ConfigurationViewersWithSubItemPages) {
-  expectShown("CisShowCc", tuple(0x1A, {0x01, 0x23, 0x01, 0x02, 0x0B, 0xC0, 0x07, 0x41, 0x41, 'a', 0, 'b', 'c', 0}));
+  expectShown("CisShowCc",
+              tuple(0x1A, {0x01, 0x23, 0x01, 0x02, 0x0B, 0xC0, 0x07, 0x41, 0x41, 'a', 0, 'b', 'c', 0}));
   expectShown("CisShowCc", tuple(0x1A, {0x41, 0x23, 0x01, 0x02, 0x0B}));
   expectShown("CisShowCe", tuple(0x1B, {0xC1, 0xD1, 0x02, 0x11, 0xB5, 0x9E, 0x7D, 0x05, 0x01, 0x55}));
   expectShown("CisShowCe", tuple(0x1B, {0x41, 0x00}));
@@ -255,7 +264,8 @@ TEST_F(ViewerDialogs, TupleListListsNamesAndOpensTheChosenViewer) {
   CisTupleRecord device = tuple(0x01, {0x64, 0x08, 0xFF});
   CisTupleRecord identification = tuple(0x21, {0x04, 0x00});
   CisTupleRecord extension = tuple(0x22, {0x01, 0x01});
-  device.requestedCode = identification.requestedCode = extension.requestedCode = 0xFF;  // as the card utility sets it
+  device.requestedCode = identification.requestedCode = extension.requestedCode =
+      0xFF;  // as the card utility sets it
   const CisTupleEntry entries[] = {{0x01, &device}, {0x21, &identification}, {0x22, &extension}};
   std::string caption, viewerCaption, extensionCaption;
   Lines names;
@@ -268,9 +278,11 @@ TEST_F(ViewerDialogs, TupleListListsNamesAndOpensTheChosenViewer) {
       showEnabled = IsWindowEnabled(GetDlgItem(dialog, control::kShow));
       // Double click on the third tuple: its viewer opens over the list.
       SendMessageW(list, LB_SETCURSEL, 2, 0);
-      SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(control::kTupleList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+      SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(control::kTupleList, LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(list));
       showEnabledAfterSelection = IsWindowEnabled(GetDlgItem(dialog, control::kShow));
-      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(control::kTupleList, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(control::kTupleList, LBN_DBLCLK),
+                   reinterpret_cast<LPARAM>(list));
       if (HWND viewer = test::waitForDialog(dialog, dialog)) {
         extensionCaption = test::controlText(viewer);
         viewerCaption = test::itemText(viewer, control::kValue1 + 1);
