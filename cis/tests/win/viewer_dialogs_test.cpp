@@ -322,3 +322,36 @@ TEST_F(ViewerDialogs, TupleListListsNamesAndOpensTheChosenViewer) {
 
 }  // namespace
 }  // namespace cis
+
+namespace cis {
+namespace {
+
+// Owners near the desktop's edges: the dialog keeps inside the desktop and off negative coordinates.
+TEST(DialogPlacement, StaysOnTheDesktop) {
+  Library library;
+  using Show = void(__stdcall*)(HWND, WORD, const CisTupleEntry*, unsigned);
+  auto show = library.get<Show>("CisShow");
+  ASSERT_NE(show, nullptr);
+  RECT desktop;
+  GetWindowRect(GetDesktopWindow(), &desktop);
+  const POINT corners[] = {{desktop.right - 120, desktop.bottom - 90}, {-400, -300}};
+  for (POINT corner : corners) {
+    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, corner.x, corner.y, 200, 150,
+                                 nullptr, nullptr, nullptr, nullptr);
+    RECT placed{};
+    {
+      test::DialogWatcher watcher([&](HWND dialog) { GetWindowRect(dialog, &placed); });
+      show(owner, 1, nullptr, 0);
+      EXPECT_EQ(watcher.handled(), 1);
+    }
+    DestroyWindow(owner);
+    EXPECT_GE(placed.left, 0);
+    EXPECT_GE(placed.top, 0);
+    EXPECT_LE(placed.right, desktop.right);
+    EXPECT_LE(placed.bottom, desktop.bottom);
+    EXPECT_GT(placed.right - placed.left, 0);
+  }
+}
+
+}  // namespace
+}  // namespace cis
