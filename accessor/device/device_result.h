@@ -23,7 +23,6 @@ constexpr uint32_t kAborted = 0x0000000B;           // the device's mutex was no
 constexpr uint32_t kInvalidField = 0x24000005;      // a required buffer pointer was null
 constexpr uint32_t kCardChanged = 0x28000006;       // not-ready-to-ready change: repeated once
 constexpr uint32_t kCardChangedNoKey = 0x28000000;  // the same, as the USB driver reports it
-constexpr uint32_t kCommunicationFailure = 0x08000004;
 constexpr uint32_t kStatusUnreadable = 0x00000100;  // USB driver: request sense follows
 // Sense data the virtual reader-writer answers with, as a real one would.
 constexpr uint32_t kInvalidOpcode = 0x20000005;
