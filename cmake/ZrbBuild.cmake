@@ -1,7 +1,8 @@
 # Build settings and helper functions shared by every subsystem.
 #
-#   ZRB_WINDOWS  true in the Windows (MinGW) build
-#   ZRB_HOST     true in the native host build
+#   ZRB_WINDOWS       true in a Windows (MinGW) build
+#   ZRB_WINDOWS_BITS  32 (the deliverables) or 64 (the test variant), in a Windows build
+#   ZRB_HOST          true in the native host build
 #
 #   zrb_host_test(NAME SOURCES ... LIBS ...)     GoogleTest program, host build
 #   zrb_windows_test(NAME SOURCES ... LIBS ... [WINDOWS] [WIN98])
@@ -9,6 +10,12 @@
 #   zrb_windows_script_test(NAME COMMAND ...)    shell-level check in the Windows build
 #   zrb_fuzz_target(NAME SOURCES ... LIBS ... CORPUS dir)
 #   zrb_deliverable(target)                      gather a binary in <build>/bin
+#   zrb_export_def(VAR def)                      the .def file for this build's architecture
+#   zrb_export_check(NAME target def)            the DLL exports exactly what the .def lists
+#
+# Windows tests carry the label "wine" (they need a Wine that runs this tree's
+# programs) or "static" (checks of the binaries on the Linux side), so a host
+# that cannot run a tree's programs still runs that tree's static checks.
 include_guard(GLOBAL)
 
 if(WIN32)
@@ -43,6 +50,14 @@ if(ZRB_WINDOWS)
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   set(ZRB_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(ZRB_WINDOWS_BITS 64)
+  else()
+    set(ZRB_WINDOWS_BITS 32)
+  endif()
+  # The Wine scripts read the tree's architecture from here to pick the
+  # loader and the kind of prefix.
+  file(WRITE ${CMAKE_BINARY_DIR}/wine-arch "${ZRB_WINDOWS_BITS}\n")
 else()
   option(ZRB_SANITIZE "Build the host tree with ASan and UBSan" ON)
   if(ZRB_SANITIZE)
@@ -58,8 +73,8 @@ endif()
 if(ZRB_WINDOWS)
   add_test(NAME wine_env_setup COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-env start ${CMAKE_BINARY_DIR})
   add_test(NAME wine_env_cleanup COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-env stop ${CMAKE_BINARY_DIR})
-  set_tests_properties(wine_env_setup PROPERTIES FIXTURES_SETUP wine_env)
-  set_tests_properties(wine_env_cleanup PROPERTIES FIXTURES_CLEANUP wine_env)
+  set_tests_properties(wine_env_setup PROPERTIES FIXTURES_SETUP wine_env LABELS wine)
+  set_tests_properties(wine_env_cleanup PROPERTIES FIXTURES_CLEANUP wine_env LABELS wine)
 endif()
 
 function(zrb_host_test name)
@@ -92,7 +107,7 @@ function(zrb_windows_test name)
   endif()
   add_test(NAME ${name} COMMAND ${name})
   set(env "ZRB_TEST_WIN98=$<IF:$<BOOL:${T_WIN98}>,1,0>")
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_env ENVIRONMENT "${env}")
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_env ENVIRONMENT "${env}" LABELS wine)
 endfunction()
 
 # A check that runs on the Linux side of the Windows build (objdump and the like).
@@ -102,6 +117,7 @@ function(zrb_windows_script_test name)
   endif()
   cmake_parse_arguments(T "" "" "COMMAND" ${ARGN})
   add_test(NAME ${name} COMMAND ${T_COMMAND})
+  set_tests_properties(${name} PROPERTIES LABELS static)
 endfunction()
 
 # Fuzz targets: with clang and ZRB_FUZZ=ON they are libFuzzer programs
@@ -128,8 +144,51 @@ function(zrb_fuzz_target name)
   endif()
 endfunction()
 
-# Windows deliverables: version resource defaults and output in <build>/bin.
+# Windows deliverables: output in <build>/bin, and a static check of the image
+# itself (PE32 or PE32+ as the build, the subsystem, no MinGW runtime DLL).
 function(zrb_deliverable target)
   set_target_properties(${target} PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${ZRB_BIN_DIR}
                         LIBRARY_OUTPUT_DIRECTORY ${ZRB_BIN_DIR})
+  if(NOT ZRB_WINDOWS)
+    return()
+  endif()
+  get_target_property(type ${target} TYPE)
+  get_target_property(gui ${target} WIN32_EXECUTABLE)
+  if(NOT type STREQUAL "EXECUTABLE")
+    set(subsystem any)  # the loader ignores a DLL's subsystem
+  elseif(gui)
+    set(subsystem 2)
+  else()
+    set(subsystem 3)
+  endif()
+  zrb_windows_script_test(${target}_image
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-pe ${ZRB_OBJDUMP} ${ZRB_WINDOWS_BITS} ${subsystem} $<TARGET_FILE:${target}>)
+endfunction()
+
+# Each DLL's export list is written once, in its .def file, in the 32-bit form:
+# every function under its plain name and, where callers want it, under its
+# decorated stdcall name (_Name@N), both bound to the decorated symbol. x86-64
+# has no stdcall decoration, so the 64-bit build derives its list from the
+# same file: the decorated aliases go, and the symbols lose their @N.
+function(zrb_export_def var def)
+  get_filename_component(def ${def} ABSOLUTE)
+  if(NOT ZRB_WINDOWS_BITS EQUAL 64)
+    set(${var} ${def} PARENT_SCOPE)
+    return()
+  endif()
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${def})
+  file(READ ${def} text)
+  string(REGEX REPLACE "\n[ \t]*_[A-Za-z0-9_]+@[0-9]+[ \t]*=[^\n]*" "" text "${text}")
+  string(REGEX REPLACE "@[0-9]+" "" text "${text}")
+  get_filename_component(name ${def} NAME)
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/exports64/${name})
+  file(WRITE ${out} "; Generated from ${def} for x86-64.\n${text}")
+  set(${var} ${out} PARENT_SCOPE)
+endfunction()
+
+# A static check that the DLL exports exactly the names of its .def file (the
+# one for this build's architecture, as zrb_export_def gives it).
+function(zrb_export_check name target def)
+  zrb_windows_script_test(${name}
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-exports ${ZRB_OBJDUMP} $<TARGET_FILE:${target}> ${def})
 endfunction()

@@ -63,6 +63,17 @@ ExchangeEnd serveOneRequest(ServerPipe& pipe, RequestDispatcher& dispatcher, Blo
   const bool toClient = request.direction == pipe::kToClient;
   if ((toServer || toClient) && size == 0) return sendReply(pipe, {pipe::status::kMissingData, 0});
 
+  if ((toServer || toClient) && size > pipe::kMaxDataBlock) {
+    // Larger than any card: a bad length, refused before anything is
+    // allocated. A client expecting a block finds the reply where the block
+    // should be and treats the exchange as failed.
+    if (toServer) {
+      IoResult r = drainMessage(pipe);
+      if (r.status != IoStatus::Done) return endOf(r.status);
+    }
+    return sendReply(pipe, {pipe::status::kMissingData, 0});
+  }
+
   std::unique_ptr<uint8_t[]> block;
   if (toServer || toClient) {
     block = allocate(size);

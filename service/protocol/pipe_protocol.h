@@ -107,6 +107,11 @@ constexpr uint32_t kMissingData = 0x24000005;
 
 constexpr uint32_t kSectorBytes = 512;
 
+// No request moves more than the largest card area (64 MiB of common
+// memory): the server refuses a larger announced block before it allocates
+// anything, whatever memory the process could get.
+constexpr uint32_t kMaxDataBlock = 64u * 1024 * 1024;
+
 // Windows error codes the protocol itself hands over in systemError.
 constexpr uint32_t kErrorNotEnoughMemory = 8;
 constexpr uint32_t kErrorNotSupported = 50;

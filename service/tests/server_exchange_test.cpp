@@ -109,17 +109,59 @@ TEST_F(ExchangeTest, DataBlocksOfAnotherSizeAreNeverActedOn) {
   EXPECT_TRUE(backend.calls.empty());
 }
 
+// Counts what the server asks of the allocator.
+uint32_t allocationsAsked = 0;
+std::unique_ptr<uint8_t[]> countingAllocator(uint32_t size) {
+  ++allocationsAsked;
+  return boundedAllocator(size);
+}
+
+TEST_F(ExchangeTest, BlocksLargerThanAnyCardAreRefusedBeforeAnythingIsAllocated) {
+  // A 64-bit service could allocate 4 GiB and then try to send it: the length
+  // itself is refused, whatever memory there is.
+  allocationsAsked = 0;
+  auto serveCounting = [&](std::vector<Message> messages) {
+    pipe = ScriptedPipe{};
+    pipe.incoming.assign(messages.begin(), messages.end());
+    return serveOneRequest(pipe, dispatcher, countingAllocator);
+  };
+  const uint32_t justAbove = pipe::kMaxDataBlock + 2;
+  // Announced to the server: what the client sends is taken in whole, then refused.
+  EXPECT_EQ(serveCounting({messageOf(req(code::kWriteCommon, 2, 0xFFFFFFF0, 1)), Message(3u << 20, 0x77)}),
+            ExchangeEnd::Replied);
+  EXPECT_TRUE(pipe.incoming.empty());
+  ASSERT_EQ(pipe.written.size(), 1u);
+  EXPECT_EQ(replyOf(pipe.written[0]).status, status::kMissingData);
+  EXPECT_EQ(replyOf(pipe.written[0]).systemError, 0u);
+  EXPECT_EQ(serveCounting({messageOf(req(code::kWriteSectors, 2, justAbove / 2, 2)), Message(16, 1)}),
+            ExchangeEnd::Replied);
+  EXPECT_EQ(replyOf(pipe.written.back()).status, status::kMissingData);
+  // Asked of the server: the reply comes alone, where the block would be.
+  for (uint32_t length : {0xFFFFFFF0u, justAbove}) {
+    EXPECT_EQ(serveCounting({messageOf(req(code::kReadCommon, 1, length, 1))}), ExchangeEnd::Replied);
+    ASSERT_EQ(pipe.written.size(), 1u);
+    EXPECT_EQ(replyOf(pipe.written[0]).status, status::kMissingData);
+  }
+  EXPECT_EQ(allocationsAsked, 0u);
+  EXPECT_TRUE(backend.calls.empty());
+
+  // The largest card area itself is a length like any other.
+  EXPECT_EQ(serveCounting({messageOf(req(code::kReadCommon, 1, pipe::kMaxDataBlock, 1))}),
+            ExchangeEnd::Replied);
+  EXPECT_EQ(allocationsAsked, 1u);
+}
+
 TEST_F(ExchangeTest, ABlockThatCannotBeAllocatedIsRefusedAndTheServerGoesOn) {
-  // The client announces 4 GiB - 2 and sends a first piece; it is taken in
-  // whole and refused.
+  // The client announces 2 MiB (more than this allocator gives) and sends a
+  // first piece; it is taken in whole and refused.
   Message big(3u << 20, 0x77);
-  EXPECT_EQ(serve({messageOf(req(code::kWriteCommon, 2, 0x7FFFFFFF, 2)), big}), ExchangeEnd::Replied);
+  EXPECT_EQ(serve({messageOf(req(code::kWriteCommon, 2, 1u << 20, 2)), big}), ExchangeEnd::Replied);
   EXPECT_TRUE(pipe.incoming.empty());
   ASSERT_EQ(pipe.written.size(), 1u);
   EXPECT_EQ(replyOf(pipe.written[0]).status, status::kCommunicationFailure);
   EXPECT_EQ(replyOf(pipe.written[0]).systemError, pipe::kErrorNotEnoughMemory);
 
-  EXPECT_EQ(serve({messageOf(req(code::kReadCommon, 1, 0xFFFFFFFF, 1))}), ExchangeEnd::Replied);
+  EXPECT_EQ(serve({messageOf(req(code::kReadCommon, 1, 2u << 20, 1))}), ExchangeEnd::Replied);
   ASSERT_EQ(pipe.written.size(), 1u);
   EXPECT_EQ(replyOf(pipe.written[0]).status, status::kCommunicationFailure);
   EXPECT_TRUE(backend.calls.empty());

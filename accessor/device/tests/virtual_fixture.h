@@ -21,8 +21,9 @@ class VirtualReaderTest : public ::testing::Test {
                    const virt::InsertOptions& insert = {}, bool consumeCardChange = true) {
     ASSERT_EQ(virt::createReader(reader(), options), "");
     ASSERT_EQ(virt::insertCard(reader(), card, insert), "");
-    if (consumeCardChange)
+    if (consumeCardChange) {
       ASSERT_EQ(virt::changeReader(reader(), [](auto& s) { s.attentionPending = false; }), "");
+    }
     openDevices();
   }
 

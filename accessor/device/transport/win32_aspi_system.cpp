@@ -41,8 +41,17 @@ struct DiocRegisters {
   DWORD ebx, edx, ecx, eax, edi, esi, flags;
 };
 #pragma pack(pop)
-static_assert(offsetof(ExecuteRequest, cdb) == 48);
-static_assert(offsetof(ExecuteRequest, sense) == 64);
+// The 32-bit request block of the ASPI manager (buffer at 16, CDB at 48,
+// sense at 64). ASPI exists only for 32-bit programs; the 64-bit build keeps
+// the pointer fields at their natural size.
+constexpr size_t P = sizeof(void*);
+static_assert(offsetof(ExecuteRequest, length) == 12);
+static_assert(offsetof(ExecuteRequest, buffer) == 16);
+static_assert(offsetof(ExecuteRequest, senseLength) == 16 + P);
+static_assert(offsetof(ExecuteRequest, postProcess) == 20 + P);
+static_assert(offsetof(ExecuteRequest, cdb) == 40 + 2 * P);
+static_assert(offsetof(ExecuteRequest, sense) == 56 + 2 * P);
+static_assert(offsetof(AbortRequest, toAbort) == 8);
 
 // The block-device control minor codes of int 21h function 440Dh.
 constexpr WORD minorCode(os::BlockControl what) {

@@ -110,7 +110,14 @@ std::string writeFile(const std::filesystem::path& file, const std::vector<uint8
   return out.fail() ? "cannot write " + file.string() : "";
 }
 
-std::string readFile(const std::filesystem::path& file, std::vector<uint8_t>& bytes) {
+// Reads a whole file that may hold at most `limit` bytes; a larger one is
+// refused by its size, before anything is read into memory.
+std::string readFile(const std::filesystem::path& file, std::vector<uint8_t>& bytes, uint64_t limit,
+                     const char* tooLarge) {
+  std::error_code error;
+  const uint64_t size = std::filesystem::file_size(file, error);
+  if (error) return "cannot read " + file.string();
+  if (size > limit) return tooLarge;
   std::ifstream in(file, std::ios::binary);
   if (!in) return "cannot read " + file.string();
   bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -193,14 +200,18 @@ std::string insertCard(const std::filesystem::path& folder, CardTemplate card, c
     return "the size must be even, at most 64 MiB, and whole sectors for an ATA card";
   const CardLayout layout = layoutFor(card, options.size);
   std::vector<uint8_t> common, cis = templateCis(card, layout.chips.front().size);
-  if (options.image)
-    if (std::string e = readFile(*options.image, common); !e.empty()) return e;
-  if (options.cis)
-    if (std::string e = readFile(*options.cis, cis); !e.empty()) return e;
-  if (cis.size() * 2 > kAttributeSize) return "the CIS is larger than the attribute memory";
   uint64_t cardSize = 0;
   for (const auto& chip : layout.chips) cardSize += chip.size;
-  if (common.size() > cardSize) return "the image is larger than the card's common memory";
+  if (options.image)
+    if (std::string e =
+            readFile(*options.image, common, cardSize, "the image is larger than the card's common memory");
+        !e.empty())
+      return e;
+  if (options.cis)
+    if (std::string e =
+            readFile(*options.cis, cis, kAttributeSize / 2, "the CIS is larger than the attribute memory");
+        !e.empty())
+      return e;
 
   return underLock(folder, [&](ReaderState& state) -> std::string {
     state.chips = layout.chips;

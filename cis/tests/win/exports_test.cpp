@@ -8,6 +8,7 @@
 #include "describe.h"
 #include "text.h"
 #include "tuple_builder.h"
+#include "win/export_names.h"
 #include "win/module_dir.h"
 #include "win32_support.h"
 
@@ -47,8 +48,11 @@ TEST_F(DllExports, StringResourcesAreTheTextsTheDecodersUse) {
 
 TEST_F(DllExports, DecodersUnderBothNamesWriteShiftJis) {
   using ItoS = char*(__stdcall*)(char*, unsigned);
-  for (const char* name : {"CisTupleItoS", "_CisTupleItoS@8"}) {
-    auto decoder = get<ItoS>(name);
+  if (!zrb::test::kDecoratedExports) {
+    EXPECT_EQ(get<ItoS>("_CisTupleItoS@8"), nullptr);
+  }
+  for (const std::string& name : {std::string("CisTupleItoS"), zrb::test::exportName("_CisTupleItoS@8")}) {
+    auto decoder = get<ItoS>(name.c_str());
     ASSERT_NE(decoder, nullptr) << name;
     char buffer[64];
     EXPECT_EQ(decoder(buffer, 0x09), buffer);
@@ -57,17 +61,18 @@ TEST_F(DllExports, DecodersUnderBothNamesWriteShiftJis) {
   }
   using Flag = char*(__stdcall*)(char*, unsigned, unsigned);
   char buffer[128];
-  EXPECT_EQ(std::string(get<Flag>("_CisCeIrMaskFtoS@12")(buffer, 0x11, 0)),
+  EXPECT_EQ(std::string(get<Flag>(zrb::test::exportName("_CisCeIrMaskFtoS@12").c_str())(buffer, 0x11, 0)),
             flagText(FlagSet::CeIrMask, 0x11, 0));
   using Size = uint32_t(__stdcall*)(unsigned);
-  EXPECT_EQ(get<Size>("_CisDSize@4")(0x0E), 4u * 1024 * 1024);
+  EXPECT_EQ(get<Size>(zrb::test::exportName("_CisDSize@4").c_str())(0x0E), 4u * 1024 * 1024);
   using Bytes = char*(__stdcall*)(char*, const uint8_t*);
   const uint8_t volts[] = {0x80 | (6 << 3) | 5, 30};
   EXPECT_STREQ(get<Bytes>("CisCePdVStr")(buffer, volts), "3.30 V");
   using StrList = unsigned(__stdcall*)(char**, unsigned, char*, unsigned, unsigned);
   char data[] = {'a', 'b', 'c', 0, 'd', 'e', 'f', '\xFF'};
   char* strings[4] = {};
-  EXPECT_EQ(get<StrList>("_CisStrList@20")(strings, 4, data, sizeof data, 0), 2u);
+  EXPECT_EQ(get<StrList>(zrb::test::exportName("_CisStrList@20").c_str())(strings, 4, data, sizeof data, 0),
+            2u);
   EXPECT_STREQ(strings[1], "def");
   using Devices = unsigned(__stdcall*)(CisDeviceInfo*, unsigned, const CisTupleRecord*, unsigned);
   CisDeviceInfo devices[4];
@@ -77,7 +82,7 @@ TEST_F(DllExports, DecodersUnderBothNamesWriteShiftJis) {
 
 TEST_F(DllExports, DescribeMatchesThePortableText) {
   using Describe = unsigned(__stdcall*)(const CisTupleRecord*, char*, unsigned);
-  auto describe = get<Describe>("_CisDescribe@12");
+  auto describe = get<Describe>(zrb::test::exportName("_CisDescribe@12").c_str());
   ASSERT_NE(describe, nullptr);
   ASSERT_EQ(get<Describe>("CisDescribe"), describe);
   CisTupleRecord entry = test::tuple(0x1B, {0xC1, 0xD1, 0x02, 0x11, 0xB5, 0x9E, 0x7D, 0x05, 0x01, 0x55});

@@ -11,6 +11,7 @@
 #include "text.h"
 #include "tuple_builder.h"
 #include "viewer_text.h"
+#include "win/export_names.h"
 #include "win/module_dir.h"
 #include "win32_support.h"
 
@@ -259,7 +260,7 @@ TEST_F(ViewerDialogs, FunctionExtensionsByFunctionAndType) {
 
 TEST_F(ViewerDialogs, TupleListListsNamesAndOpensTheChosenViewer) {
   using Show = void(__stdcall*)(HWND, WORD, const CisTupleEntry*, unsigned);
-  auto show = library_.get<Show>("_CisShow@16");
+  auto show = library_.get<Show>(zrb::test::exportName("_CisShow@16").c_str());
   ASSERT_NE(show, nullptr);
   CisTupleRecord device = tuple(0x01, {0x64, 0x08, 0xFF});
   CisTupleRecord identification = tuple(0x21, {0x04, 0x00});

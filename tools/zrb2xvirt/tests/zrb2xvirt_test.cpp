@@ -83,6 +83,26 @@ TEST_F(Zrb2xvirtTest, ImageAndCisFillTheCardsMemories) {
   EXPECT_EQ(even, std::string("\x01\x00\x02\x00\xAB\x00", 6));
 }
 
+TEST_F(Zrb2xvirtTest, ImagesLargerThanTheCardAreRefusedByTheirSize) {
+  // One byte more than a 4096-byte card, and a CIS one byte over half the
+  // attribute memory: refused, and the reader keeps its empty slot.
+  const auto image = scratch_.path() / "image.bin", cis = scratch_.path() / "cis.bin";
+  std::ofstream(image, std::ios::binary) << std::string(4097, 'x');
+  std::ofstream(cis, std::ios::binary) << std::string(4097, '\xFF');
+  ASSERT_EQ(run({"create", dir()}).code, 0);
+  const Outcome big = run({"insert", dir(), "sram", "--size", "4096", "--image", image.string()});
+  EXPECT_EQ(big.code, 1);
+  EXPECT_NE(big.err.find("larger than the card"), std::string::npos) << big.err;
+  const Outcome bigCis = run({"insert", dir(), "sram", "--cis", cis.string()});
+  EXPECT_EQ(bigCis.code, 1);
+  EXPECT_NE(bigCis.err.find("larger than the attribute memory"), std::string::npos) << bigCis.err;
+  EXPECT_EQ(run({"insert", dir(), "sram", "--image", (scratch_.path() / "missing.bin").string()}).code, 1);
+  EXPECT_FALSE(state().cardPresent);
+  // Exactly the card's size fills it.
+  std::filesystem::resize_file(image, 4096);
+  EXPECT_EQ(run({"insert", dir(), "sram", "--size", "4096", "--image", image.string()}).code, 0);
+}
+
 TEST_F(Zrb2xvirtTest, BadCommandLinesAreRefusedWithoutTouchingTheReader) {
   ASSERT_EQ(run({"create", dir()}).code, 0);
   EXPECT_EQ(run({}).code, 2);
