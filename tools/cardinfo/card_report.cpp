@@ -30,7 +30,7 @@ std::string typeName(uint16_t type) {
 
 // The region list the way the card utility reads it: common memory at 0,
 // size0, size0 + size1, ... until a call fails or four regions are read.
-void appendRegions(CardServiceCalls& manager, uint8_t socket, std::string& report) {
+void appendRegions(cardservice::CardManagerCalls& manager, uint8_t socket, std::string& report) {
   uint32_t offset = 0;
   for (int region = 0; region < static_cast<int>(kMaxCommonRegions); ++region) {
     SlotRequest request{socket, 0, offset};
@@ -68,15 +68,16 @@ std::string describeStatus(uint8_t status) {
   return text;
 }
 
-std::string buildReport(CardServiceCalls& manager) {
+std::string buildReport(cardservice::CardManagerCalls& manager) {
   std::string report;
   const int32_t opened = manager.veskcm(FN_OPEN, 0, 0, 0, 0, nullptr);
   ManagerInfo info{};
   manager.veskcm(FN_INFO, 0, 0, 0, sizeof info, &info);
-  report += format("card manager %lu.%lu.%lu.%lu, %lu socket(s)%s\n", static_cast<unsigned long>(info.versionMajor),
-                   static_cast<unsigned long>(info.versionMinor), static_cast<unsigned long>(info.versionRelease),
-                   static_cast<unsigned long>(info.versionBuild), static_cast<unsigned long>(info.socketCount),
-                   opened == CS_OK ? "" : " (no accessor module serves a socket)");
+  report +=
+      format("card manager %lu.%lu.%lu.%lu, %lu socket(s)%s\n", static_cast<unsigned long>(info.versionMajor),
+             static_cast<unsigned long>(info.versionMinor), static_cast<unsigned long>(info.versionRelease),
+             static_cast<unsigned long>(info.versionBuild), static_cast<unsigned long>(info.socketCount),
+             opened == CS_OK ? "" : " (no accessor module serves a socket)");
   const uint32_t sockets = info.socketCount < kMaxGlobalSockets ? info.socketCount : kMaxGlobalSockets;
   for (uint32_t socket = 0; socket < sockets; ++socket) {
     const uint32_t category = info.socketCategory[socket];

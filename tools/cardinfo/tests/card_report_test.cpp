@@ -1,5 +1,8 @@
 #include "card_report.h"
 
+#include "card_manager_binding.h"
+#include "in_process_card_stack.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -15,7 +18,7 @@ struct FakeSocket {
   LegacyDeviceRecord attribute;
 };
 
-class FakeManager : public cardinfo::CardServiceCalls {
+class FakeManager : public cardservice::CardManagerCalls {
  public:
   std::vector<FakeSocket> sockets;
   std::vector<uint32_t> lookUpOffsets;
@@ -77,11 +80,26 @@ TEST(CardReport, ListsSocketsStatusesAndTheRegionsOfReadyCards) {
 
 TEST(CardReport, SaysWhenNoModuleServes) {
   FakeManager manager;
-  EXPECT_EQ(cardinfo::buildReport(manager), "card manager 5.2.0.111, 0 socket(s) (no accessor module serves a socket)\n");
+  EXPECT_EQ(cardinfo::buildReport(manager),
+            "card manager 5.2.0.111, 0 socket(s) (no accessor module serves a socket)\n");
 }
 
 TEST(CardReport, StatusWords) {
   EXPECT_EQ(cardinfo::describeStatus(0x99), "card present, usable, battery dead, write-protected");
   EXPECT_EQ(cardinfo::describeStatus(0x80), "card present, not usable, battery good, writable");
   EXPECT_EQ(cardinfo::describeStatus(0x00), "no card, not usable");
+}
+
+// The same report over the real manager, accessor and virtual readers.
+TEST(CardReport, OverTheRealCardPathListsTheVirtualCards) {
+  zrb::test::InProcessCardStack cards;
+  cards.addReader(zrb2x::virt::CardTemplate::Sram);
+  cards.addEmptyReader();
+  CardManagerBinding manager(cards);
+  ASSERT_EQ(manager.bind(), CS_OK);
+  const std::string report = cardinfo::buildReport(manager);
+  EXPECT_NE(report.find("card manager 5.2.0.111, 2 socket(s)\n"), std::string::npos) << report;
+  EXPECT_NE(report.find("socket 0 (USB): card present, usable"), std::string::npos) << report;
+  EXPECT_NE(report.find("common region 0: SRAM"), std::string::npos) << report;
+  EXPECT_NE(report.find("socket 1 (USB): no card"), std::string::npos) << report;
 }
