@@ -5,6 +5,7 @@
 
 #include "decode.h"
 #include "decoders.h"
+#include "export_guard.h"
 
 namespace cis {
 
@@ -98,21 +99,26 @@ unsigned decodeDevices(unsigned code, const uint8_t* data, unsigned length, CisD
 extern "C" {
 
 unsigned CIS_API CisStrList(char** strings, unsigned maxCount, char* buffer, unsigned end, unsigned start) {
-  if (!buffer || maxCount == 0) return 0;
-  std::vector<unsigned> offsets(maxCount);
-  unsigned count = cis::scanStrings(reinterpret_cast<uint8_t*>(buffer), end, start, maxCount, offsets.data());
-  if (strings)
-    for (unsigned i = 0; i < count; ++i) strings[i] = buffer + offsets[i];
-  return count;
+  return cis::guardValue<unsigned>(0, [&]() -> unsigned {
+    if (!buffer || maxCount == 0) return 0;
+    std::vector<unsigned> offsets(maxCount);
+    unsigned count =
+        cis::scanStrings(reinterpret_cast<uint8_t*>(buffer), end, start, maxCount, offsets.data());
+    if (strings)
+      for (unsigned i = 0; i < count; ++i) strings[i] = buffer + offsets[i];
+    return count;
+  });
 }
 
 unsigned CIS_API CisDecodeDevice(cis::CisDeviceInfo* devices, unsigned code,
                                  const cis::CisTupleRecord* record, unsigned maxCount) {
-  if (!record) {
-    if (devices && maxCount) std::memset(devices, 0, sizeof(cis::CisDeviceInfo) * maxCount);
-    return 0;
-  }
-  return cis::decodeDevices(code, record->data, record->dataLength, devices, maxCount);
+  return cis::guardValue<unsigned>(0, [&]() -> unsigned {
+    if (!record) {
+      if (devices && maxCount) std::memset(devices, 0, sizeof(cis::CisDeviceInfo) * maxCount);
+      return 0;
+    }
+    return cis::decodeDevices(code, record->data, record->dataLength, devices, maxCount);
+  });
 }
 
 }  // extern "C"

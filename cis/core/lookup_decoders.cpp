@@ -5,6 +5,7 @@
 
 #include "decode.h"
 #include "decoders.h"
+#include "export_guard.h"
 #include "text.h"
 
 namespace cis {
@@ -114,43 +115,119 @@ using cis::Lookup;
 
 extern "C" {
 
-char* CIS_API CisDSpeedItoS(char* b, unsigned v) { return cis::put(b, Lookup::DSpeed, v); }
-char* CIS_API CisDTypeItoS(char* b, unsigned v) { return cis::put(b, Lookup::DType, v); }
-char* CIS_API CisXDTypeItoS(char* b, unsigned v) { return cis::put(b, Lookup::XDType, v); }
-char* CIS_API CisFidFunctionItoS(char* b, unsigned v) { return cis::put(b, Lookup::FidFunction, v); }
-char* CIS_API CisByteOrderItoS(char* b, unsigned v) { return cis::put(b, Lookup::ByteOrder, v); }
-char* CIS_API CisByteMapItoS(char* b, unsigned v) { return cis::put(b, Lookup::ByteMap, v); }
-char* CIS_API CisOrgTypeItoS(char* b, unsigned v) { return cis::put(b, Lookup::OrgType, v); }
-char* CIS_API CisFmtTypeItoS(char* b, unsigned v) { return cis::put(b, Lookup::FmtType, v); }
-char* CIS_API CisFmtEdcTypeItoS(char* b, unsigned v) { return cis::put(b, Lookup::FmtEdcType, v); }
-char* CIS_API CisCeIfTypeItoS(char* b, unsigned v) { return cis::put(b, Lookup::CeIfType, v); }
-char* CIS_API CisCeIrMaskItoS(char* b, unsigned v) { return cis::put(b, Lookup::CeIrMask, v); }
-char* CIS_API CisCeMiDmaSignalItoS(char* b, unsigned v) { return cis::put(b, Lookup::CeMiDmaSignal, v); }
-char* CIS_API CisFeSpTypeIdItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpTypeId, v); }
-char* CIS_API CisFeSpUaItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpUa, v); }
-char* CIS_API CisFeSpUcItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpUc, v); }
-char* CIS_API CisFeSpFcItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpFc, v); }
-char* CIS_API CisFeSpMsItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpMs, v); }
-char* CIS_API CisFeSpEmItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpEm, v); }
-char* CIS_API CisFeSpDcItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpDc, v); }
-char* CIS_API CisFeSpCmItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpCm, v); }
-char* CIS_API CisFeSpExItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpEx, v); }
-char* CIS_API CisFeSpEfItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpEf, v); }
-char* CIS_API CisFeSpDyItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpDy, v); }
-char* CIS_API CisFeSpFyItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpFy, v); }
-char* CIS_API CisFeSpFmItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpFm, v); }
-char* CIS_API CisFeSpFsItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpFs, v); }
-char* CIS_API CisFeSpL1ItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpL1, v); }
-char* CIS_API CisFeSpL2ItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpL2, v); }
-char* CIS_API CisFeSpL3ItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpL3, v); }
-char* CIS_API CisFeSpRaItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpRa, v); }
-char* CIS_API CisFeSpSpItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpSp, v); }
-char* CIS_API CisFeSpDtItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpDt, v); }
-char* CIS_API CisFeSpAdItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpAd, v); }
-char* CIS_API CisFeSpVdItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpVd, v); }
-char* CIS_API CisFeSpEfIsdnItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeSpEfIsdn, v); }
-char* CIS_API CisFeDiskTypeItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeDiskType, v); }
-char* CIS_API CisFeDiskDdiTypeItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeDiskDdiType, v); }
-char* CIS_API CisFeDiskAtaVppItoS(char* b, unsigned v) { return cis::put(b, Lookup::FeDiskAtaVpp, v); }
+char* CIS_API CisDSpeedItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::DSpeed, v); });
+}
+char* CIS_API CisDTypeItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::DType, v); });
+}
+char* CIS_API CisXDTypeItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::XDType, v); });
+}
+char* CIS_API CisFidFunctionItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FidFunction, v); });
+}
+char* CIS_API CisByteOrderItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::ByteOrder, v); });
+}
+char* CIS_API CisByteMapItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::ByteMap, v); });
+}
+char* CIS_API CisOrgTypeItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::OrgType, v); });
+}
+char* CIS_API CisFmtTypeItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FmtType, v); });
+}
+char* CIS_API CisFmtEdcTypeItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FmtEdcType, v); });
+}
+char* CIS_API CisCeIfTypeItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::CeIfType, v); });
+}
+char* CIS_API CisCeIrMaskItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::CeIrMask, v); });
+}
+char* CIS_API CisCeMiDmaSignalItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::CeMiDmaSignal, v); });
+}
+char* CIS_API CisFeSpTypeIdItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpTypeId, v); });
+}
+char* CIS_API CisFeSpUaItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpUa, v); });
+}
+char* CIS_API CisFeSpUcItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpUc, v); });
+}
+char* CIS_API CisFeSpFcItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpFc, v); });
+}
+char* CIS_API CisFeSpMsItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpMs, v); });
+}
+char* CIS_API CisFeSpEmItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpEm, v); });
+}
+char* CIS_API CisFeSpDcItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpDc, v); });
+}
+char* CIS_API CisFeSpCmItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpCm, v); });
+}
+char* CIS_API CisFeSpExItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpEx, v); });
+}
+char* CIS_API CisFeSpEfItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpEf, v); });
+}
+char* CIS_API CisFeSpDyItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpDy, v); });
+}
+char* CIS_API CisFeSpFyItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpFy, v); });
+}
+char* CIS_API CisFeSpFmItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpFm, v); });
+}
+char* CIS_API CisFeSpFsItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpFs, v); });
+}
+char* CIS_API CisFeSpL1ItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpL1, v); });
+}
+char* CIS_API CisFeSpL2ItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpL2, v); });
+}
+char* CIS_API CisFeSpL3ItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpL3, v); });
+}
+char* CIS_API CisFeSpRaItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpRa, v); });
+}
+char* CIS_API CisFeSpSpItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpSp, v); });
+}
+char* CIS_API CisFeSpDtItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpDt, v); });
+}
+char* CIS_API CisFeSpAdItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpAd, v); });
+}
+char* CIS_API CisFeSpVdItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpVd, v); });
+}
+char* CIS_API CisFeSpEfIsdnItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeSpEfIsdn, v); });
+}
+char* CIS_API CisFeDiskTypeItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeDiskType, v); });
+}
+char* CIS_API CisFeDiskDdiTypeItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeDiskDdiType, v); });
+}
+char* CIS_API CisFeDiskAtaVppItoS(char* b, unsigned v) {
+  return cis::guardText(b, [&]() -> char* { return cis::put(b, Lookup::FeDiskAtaVpp, v); });
+}
 
 }  // extern "C"

@@ -4,6 +4,7 @@
 
 #include "decode.h"
 #include "decoders.h"
+#include "export_guard.h"
 #include "text.h"
 
 namespace cis {
@@ -101,38 +102,54 @@ using cis::FlagSet;
 extern "C" {
 
 char* CIS_API CisTupleItoS(char* b, unsigned code) {
-  return cis::putText(b, cis::kNameLimit, cis::tupleName(code));
+  return cis::guardText(b, [&]() -> char* { return cis::putText(b, cis::kNameLimit, cis::tupleName(code)); });
 }
 char* CIS_API CisStCeItoS(char* b, unsigned code) {
-  return cis::putText(b, cis::kNameLimit, cis::configEntrySubtupleName(code));
+  return cis::guardText(
+      b, [&]() -> char* { return cis::putText(b, cis::kNameLimit, cis::configEntrySubtupleName(code)); });
 }
 char* CIS_API CisCcStItoS(char* b, unsigned code) {
-  return cis::putText(b, cis::kNameLimit, cis::configSubtupleName(code));
+  return cis::guardText(
+      b, [&]() -> char* { return cis::putText(b, cis::kNameLimit, cis::configSubtupleName(code)); });
 }
 char* CIS_API CisLv1VersItoS(char* b, unsigned major, unsigned minor) {
-  return cis::putText(b, cis::kNameLimit, cis::level1VersionText(major, minor));
+  return cis::guardText(
+      b, [&]() -> char* { return cis::putText(b, cis::kNameLimit, cis::level1VersionText(major, minor)); });
 }
 
 char* CIS_API CisFidSysInitFtoS(char* b, unsigned flags, unsigned bit) {
-  return cis::putText(b, cis::kFlagLimit, cis::flagText(FlagSet::FidSysInit, flags, bit));
+  return cis::guardText(b, [&]() -> char* {
+    return cis::putText(b, cis::kFlagLimit, cis::flagText(FlagSet::FidSysInit, flags, bit));
+  });
 }
 char* CIS_API CisFmtFlagFtoS(char* b, unsigned flags, unsigned bit) {
-  return cis::putText(b, cis::kFlagLimit, cis::flagText(FlagSet::FmtFlag, flags, bit));
+  return cis::guardText(b, [&]() -> char* {
+    return cis::putText(b, cis::kFlagLimit, cis::flagText(FlagSet::FmtFlag, flags, bit));
+  });
 }
 char* CIS_API CisCeIrMaskFtoS(char* b, unsigned flags, unsigned bit) {
-  return cis::putText(b, cis::kFlagLimit, cis::flagText(FlagSet::CeIrMask, flags, bit));
+  return cis::guardText(b, [&]() -> char* {
+    return cis::putText(b, cis::kFlagLimit, cis::flagText(FlagSet::CeIrMask, flags, bit));
+  });
 }
 char* CIS_API CisFeDiskAtaFlagFtoS(char* b, unsigned flags, unsigned bit) {
-  return cis::putText(b, cis::kFlagLimit, cis::flagText(FlagSet::FeDiskAtaFlag, flags, bit));
+  return cis::guardText(b, [&]() -> char* {
+    return cis::putText(b, cis::kFlagLimit, cis::flagText(FlagSet::FeDiskAtaFlag, flags, bit));
+  });
 }
 char* CIS_API CisFeSpUcFtoS(char* b, unsigned flags, unsigned bit) {
-  return cis::putText(b, cis::lookupLimit(cis::Lookup::FeSpUc), cis::flagText(FlagSet::FeSpUc, flags, bit));
+  return cis::guardText(b, [&]() -> char* {
+    return cis::putText(b, cis::lookupLimit(cis::Lookup::FeSpUc), cis::flagText(FlagSet::FeSpUc, flags, bit));
+  });
 }
 char* CIS_API CisFeSpFcFtoS(char* b, unsigned flags, unsigned bit) {
-  return cis::putText(b, cis::lookupLimit(cis::Lookup::FeSpFc), cis::flagText(FlagSet::FeSpFc, flags, bit));
+  return cis::guardText(b, [&]() -> char* {
+    return cis::putText(b, cis::lookupLimit(cis::Lookup::FeSpFc), cis::flagText(FlagSet::FeSpFc, flags, bit));
+  });
 }
 char* CIS_API CisCeMiDmaWidthFtoS(char* b, unsigned flag) {
-  return cis::putText(b, cis::kFlagLimit, cis::dmaWidthText(flag));
+  return cis::guardText(b,
+                        [&]() -> char* { return cis::putText(b, cis::kFlagLimit, cis::dmaWidthText(flag)); });
 }
 
 }  // extern "C"

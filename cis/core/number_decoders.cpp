@@ -4,6 +4,7 @@
 
 #include "decode.h"
 #include "decoders.h"
+#include "export_guard.h"
 #include "text.h"
 
 namespace cis {
@@ -196,77 +197,111 @@ using cis::Quantity;
 extern "C" {
 
 char* CIS_API CisXDSpeedItoS(char* b, unsigned byte) {
-  return cis::putText(b, cis::kNumberLimit, cis::extendedSpeedText(byte));
+  return cis::guardText(
+      b, [&]() -> char* { return cis::putText(b, cis::kNumberLimit, cis::extendedSpeedText(byte)); });
 }
 char* CIS_API CisSDSpeedItoS(char* b, unsigned byte, unsigned scale) {
-  return cis::putText(b, cis::kNumberLimit, cis::extendedSpeedText(byte, scale));
+  return cis::guardText(
+      b, [&]() -> char* { return cis::putText(b, cis::kNumberLimit, cis::extendedSpeedText(byte, scale)); });
 }
 char* CIS_API CisXDSpeedMantItoS(char* b, unsigned m) {
-  return cis::putText(b, cis::kNumberLimit, cis::speedMantissaText(m));
+  return cis::guardText(
+      b, [&]() -> char* { return cis::putText(b, cis::kNumberLimit, cis::speedMantissaText(m)); });
 }
 char* CIS_API CisXDSpeedExpItoS(char* b, unsigned e) {
-  return cis::putText(b, cis::kNumberLimit, cis::speedExponentText(e));
+  return cis::guardText(
+      b, [&]() -> char* { return cis::putText(b, cis::kNumberLimit, cis::speedExponentText(e)); });
 }
 char* CIS_API CisDSpeedItoSEx(char* b, const uint8_t* bytes) {
-  if (!bytes) return cis::putText(b, cis::kNumberLimit, cis::text(cis::sid::kInvalid));
-  return cis::putText(b, cis::kNumberLimit, cis::deviceSpeedText(bytes[0], bytes[0] == 7 ? bytes[1] : 0));
+  return cis::guardText(b, [&]() -> char* {
+    if (!bytes) return cis::putText(b, cis::kNumberLimit, cis::text(cis::sid::kInvalid));
+    return cis::putText(b, cis::kNumberLimit, cis::deviceSpeedText(bytes[0], bytes[0] == 7 ? bytes[1] : 0));
+  });
 }
 
 char* CIS_API CisCePdIItoS(char* b, unsigned byte) {
-  return cis::putText(b, cis::kNumberLimit, cis::powerText(Quantity::Current, byte));
+  return cis::guardText(b, [&]() -> char* {
+    return cis::putText(b, cis::kNumberLimit, cis::powerText(Quantity::Current, byte));
+  });
 }
 char* CIS_API CisCePdVItoS(char* b, unsigned byte) {
-  return cis::putText(b, cis::kNumberLimit, cis::powerText(Quantity::Voltage, byte));
+  return cis::guardText(b, [&]() -> char* {
+    return cis::putText(b, cis::kNumberLimit, cis::powerText(Quantity::Voltage, byte));
+  });
 }
 char* CIS_API CisCePdIMantItoS(char* b, unsigned m) {
-  return cis::putText(b, cis::kNumberLimit, cis::powerMantissaText(Quantity::Current, m));
+  return cis::guardText(b, [&]() -> char* {
+    return cis::putText(b, cis::kNumberLimit, cis::powerMantissaText(Quantity::Current, m));
+  });
 }
 char* CIS_API CisCePdVMantItoS(char* b, unsigned m) {
-  return cis::putText(b, cis::kNumberLimit, cis::powerMantissaText(Quantity::Voltage, m));
+  return cis::guardText(b, [&]() -> char* {
+    return cis::putText(b, cis::kNumberLimit, cis::powerMantissaText(Quantity::Voltage, m));
+  });
 }
 char* CIS_API CisCePdIExpItoS(char* b, unsigned e) {
-  return cis::putText(b, cis::kNumberLimit, cis::powerExponentText(Quantity::Current, e));
+  return cis::guardText(b, [&]() -> char* {
+    return cis::putText(b, cis::kNumberLimit, cis::powerExponentText(Quantity::Current, e));
+  });
 }
 char* CIS_API CisCePdVExpItoS(char* b, unsigned e) {
-  return cis::putText(b, cis::kNumberLimit, cis::powerExponentText(Quantity::Voltage, e));
+  return cis::guardText(b, [&]() -> char* {
+    return cis::putText(b, cis::kNumberLimit, cis::powerExponentText(Quantity::Voltage, e));
+  });
 }
 // The exported forms get no length with the bytes: a parameter with its
 // extensions lies inside one tuple, so no more than a tuple's 256 bytes are read.
 char* CIS_API CisCePdIStr(char* b, const uint8_t* bytes) {
-  return cis::putText(b, cis::kNumberLimit,
-                      cis::powerTextWithExtension(Quantity::Current, bytes, cis::kTupleDataCapacity));
+  return cis::guardText(b, [&]() -> char* {
+    return cis::putText(b, cis::kNumberLimit,
+                        cis::powerTextWithExtension(Quantity::Current, bytes, cis::kTupleDataCapacity));
+  });
 }
 char* CIS_API CisCePdVStr(char* b, const uint8_t* bytes) {
-  return cis::putText(b, cis::kNumberLimit,
-                      cis::powerTextWithExtension(Quantity::Voltage, bytes, cis::kTupleDataCapacity));
+  return cis::guardText(b, [&]() -> char* {
+    return cis::putText(b, cis::kNumberLimit,
+                        cis::powerTextWithExtension(Quantity::Voltage, bytes, cis::kTupleDataCapacity));
+  });
 }
 char* CIS_API CisCePdXItoS(char* b, unsigned byte) {
-  return cis::putText(b, cis::kNumberLimit, cis::powerExtensionText(byte));
+  return cis::guardText(
+      b, [&]() -> char* { return cis::putText(b, cis::kNumberLimit, cis::powerExtensionText(byte)); });
 }
 
-uint32_t CIS_API CisDSize(unsigned byte) { return cis::deviceSize(byte); }
-uint32_t CIS_API CisDgSize(unsigned code) { return cis::geometrySize(code); }
+uint32_t CIS_API CisDSize(unsigned byte) {
+  return cis::guardValue<uint32_t>(0, [&]() -> uint32_t { return cis::deviceSize(byte); });
+}
+uint32_t CIS_API CisDgSize(unsigned code) {
+  return cis::guardValue<uint32_t>(0, [&]() -> uint32_t { return cis::geometrySize(code); });
+}
 char* CIS_API CisDgSizeItoS(char* b, unsigned code) {
-  return cis::putText(b, cis::kNumberLimit, cis::geometrySizeText(code));
+  return cis::guardText(
+      b, [&]() -> char* { return cis::putText(b, cis::kNumberLimit, cis::geometrySizeText(code)); });
 }
 char* CIS_API CisULtoS2(char* b, uint32_t value) {
-  return cis::putText(b, cis::kNumberLimit, cis::sizeText(value));
+  return cis::guardText(b,
+                        [&]() -> char* { return cis::putText(b, cis::kNumberLimit, cis::sizeText(value)); });
 }
 char* CIS_API CisULtoS2Byte(char* b, uint32_t value) {
-  return cis::putText(b, cis::kNumberLimit, cis::sizeBytesText(value));
+  return cis::guardText(
+      b, [&]() -> char* { return cis::putText(b, cis::kNumberLimit, cis::sizeBytesText(value)); });
 }
 char* CIS_API CisFmtBkszItoS(char* b, uint32_t size) {
-  return cis::putText(b, cis::kNumberLimit, cis::blockSizeText(size));
+  return cis::guardText(
+      b, [&]() -> char* { return cis::putText(b, cis::kNumberLimit, cis::blockSizeText(size)); });
 }
 
 char* CIS_API CisDateItoS(char* b, unsigned value) {
-  return cis::putText(b, cis::kNumberLimit, cis::dateText(value));
+  return cis::guardText(b,
+                        [&]() -> char* { return cis::putText(b, cis::kNumberLimit, cis::dateText(value)); });
 }
 char* CIS_API CisTimeItoS(char* b, unsigned value) {
-  return cis::putText(b, cis::kNumberLimit, cis::timeText(value));
+  return cis::guardText(b,
+                        [&]() -> char* { return cis::putText(b, cis::kNumberLimit, cis::timeText(value)); });
 }
 char* CIS_API CisFeSpBaudWtoS(char* b, unsigned word) {
-  return cis::putText(b, cis::kNumberLimit, cis::baudText(word));
+  return cis::guardText(b,
+                        [&]() -> char* { return cis::putText(b, cis::kNumberLimit, cis::baudText(word)); });
 }
 
 }  // extern "C"
