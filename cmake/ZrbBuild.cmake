@@ -192,3 +192,44 @@ function(zrb_export_check name target def)
   zrb_windows_script_test(${name}
     COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-exports ${ZRB_OBJDUMP} $<TARGET_FILE:${target}> ${def})
 endfunction()
+
+# zrb_import_library(NAME target DEF def INCLUDE dir)
+# An interface library through which callers bind a DLL of the suite at load
+# time: it carries the callers' header folder and the import library. In the
+# 32-bit build the import library binds the decorated names (_HexoOpen@16):
+# it is made with dlltool from a callers' list derived from the DLL's own
+# .def (every decorated alias "_Name@N = Name@N" becomes "Name@N ==
+# _Name@N"), since the one the linker writes from that .def would bind
+# stdcall calls to nothing or, through stdcall fixup, to the plain names.
+# x86-64 has one name per function, so there the linker's import library
+# of the DLL serves.
+function(zrb_import_library name)
+  cmake_parse_arguments(I "" "TARGET;DEF;INCLUDE" "" ${ARGN})
+  add_library(${name} INTERFACE)
+  target_include_directories(${name} INTERFACE ${I_INCLUDE})
+  if(NOT ZRB_WINDOWS_BITS EQUAL 32)
+    target_link_libraries(${name} INTERFACE ${I_TARGET})
+    return()
+  endif()
+  get_filename_component(def ${I_DEF} ABSOLUTE)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${def})
+  file(STRINGS ${def} lines)
+  set(callers "; Generated from ${def}: the decorated names callers bind.\n")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^LIBRARY[ \t]+\"?([^\" \t]+)")
+      string(APPEND callers "LIBRARY ${CMAKE_MATCH_1}\nEXPORTS\n")
+    elseif(line MATCHES "^[ \t]*_([A-Za-z0-9_]+@[0-9]+)[ \t]*=")
+      string(APPEND callers "  ${CMAKE_MATCH_1} == _${CMAKE_MATCH_1}\n")
+    endif()
+  endforeach()
+  set(callers_def ${CMAKE_CURRENT_BINARY_DIR}/${name}.def)
+  file(WRITE ${callers_def} "${callers}")
+  set(lib ${CMAKE_CURRENT_BINARY_DIR}/lib${name}.a)
+  add_custom_command(OUTPUT ${lib}
+    COMMAND ${ZRB_DLLTOOL} -d ${callers_def} -l ${lib}
+    DEPENDS ${callers_def}
+    COMMENT "Import library of the decorated names: ${name}")
+  add_custom_target(${name}_lib DEPENDS ${lib})
+  target_link_libraries(${name} INTERFACE ${lib})
+  add_dependencies(${name} ${name}_lib ${I_TARGET})
+endfunction()

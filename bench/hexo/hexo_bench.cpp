@@ -150,8 +150,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--reference-in") == 0) referenceIn = argv[i + 1];
     if (std::strcmp(argv[i], "--only") == 0) only = argv[i + 1];
   }
-  ImageFileApi api;
-  if (!bindImageFileApi(api)) return 1;
+  const ImageFileApi& api = imageFileApi();
   std::filesystem::create_directories(folder);
   const uint64_t size = mib << 20;
   const std::vector<uint8_t> image = randomImage(size);
@@ -160,7 +159,7 @@ int main(int argc, char** argv) {
   std::ofstream referenceFile;
   if (!referenceOut.empty()) referenceFile.open(referenceOut);
 
-  std::printf("%s, %llu MiB random image, MB/s = 10^6 image bytes per second\n", api.name.c_str(),
+  std::printf("%s, %llu MiB random image, MB/s = 10^6 image bytes per second\n", api.name,
               static_cast<unsigned long long>(mib));
   std::printf("%-7s %10s %10s %14s %14s %8s %8s\n", "type", "write", "read", "srec_cat wr", "srec_cat rd",
               "write x", "read x");
