@@ -182,4 +182,18 @@ int32_t CardAccessor::flush(SocketState& socket, const Call& call) {
   return socket.cache.flush(SectorDevice{ops_, call.device});
 }
 
+int32_t CardAccessor::writeBackCachedSectors() {
+  int32_t first = CS_OK;
+  for (uint32_t device = 0; device < socketCount_; ++device) {
+    SocketState& socket = sockets_[device];
+    std::lock_guard<std::mutex> hold(socket.callLock);
+    // The cached sector's number is absolute in common memory, so it is
+    // written back whichever region is selected now.
+    if (!socket.cache.dirty()) continue;
+    const int32_t result = socket.cache.flush(SectorDevice{ops_, device});
+    if (first == CS_OK) first = result;
+  }
+  return first;
+}
+
 }  // namespace accessor

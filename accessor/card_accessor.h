@@ -28,6 +28,11 @@ class CardAccessor {
 
   uint32_t socketCount() const { return socketCount_; }
 
+  // Writes every dirty cached sector back to its card, as FN_FLUSH would:
+  // a write the caller was told succeeded must reach the card even when the
+  // caller unloads the module without flushing. CS_OK, or the first failure.
+  int32_t writeBackCachedSectors();
+
  private:
   struct Call {
     uint32_t device;

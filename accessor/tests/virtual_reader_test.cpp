@@ -234,6 +234,25 @@ TEST_F(VirtualReaderTest, DeviceTypeSetOnABlankCardIsKeptByTheReader) {
   EXPECT_EQ(call(FN_READ, 0, 0, 0, 1, &byte), CS_OK);
 }
 
+TEST_F(VirtualReaderTest, AnUnflushedAtaWriteReachesTheCardWhenTheModuleIsUnloaded) {
+  makeReaders({CardTemplate::Sram, CardTemplate::Ata});
+  ASSERT_EQ(status(1) & 0x80, 0x80);
+  uint8_t byte = 0x42;
+  ASSERT_EQ(call(FN_WRITE, 1, 0, 0x201, 1, &byte), CS_OK);  // held in the sector cache
+  ASSERT_EQ(select(1, 0), CS_OK);  // the selection no longer matters to the held sector
+
+  module.reset();  // the caller unloads without FN_FLUSH
+
+  auto other = zrb2x::InProcessDevices::forVirtualReaders(scratch.path());
+  ASSERT_TRUE(other->OpenLibrary());
+  ASSERT_EQ(other->CountDevices(), 2u);
+  std::vector<uint8_t> sector(512);
+  ASSERT_EQ(other->ReadSectors(1, 1, 1, sector.data(), 512), 0u);
+  EXPECT_EQ(sector[1], 0x42);
+  EXPECT_EQ(sector[0], 0x00);
+  other->CloseLibrary();
+}
+
 TEST_F(VirtualReaderTest, LockTakesTheReader) {
   makeReaders({CardTemplate::Sram});
   int32_t take = -1, release = 0;
