@@ -56,7 +56,8 @@ class CardAccessor {
   int32_t flush(SocketState& socket, const Call& call);
 
   int32_t readTable(SocketState& socket, uint32_t device);
-  int32_t lookUpRegion(SocketState& socket, const Call& call, RegionHit& hit);
+  enum class LookUp { Show, Describe };
+  int32_t lookUpRegion(SocketState& socket, const Call& call, LookUp purpose, RegionHit& hit);
   int32_t selectCommonRegion(SocketState& socket, uint32_t device, uint32_t index);
 
   enum class Transfer { Read, Write, Erase };
