@@ -118,9 +118,11 @@ void CardManager::fillManagerInfo(uint32_t length, void* data) const {
   info.versionBuild = version_.number[3];
   info.socketCount = total_;
   for (uint32_t i = 0; i < total_; ++i) info.socketCategory[i] = sockets_[i].module->category;
-  // Never past the caller's length: the header, then as many categories as fit.
-  const uint32_t wanted = kManagerInfoHeaderSize + total_ * static_cast<uint32_t>(sizeof(uint32_t));
-  std::memcpy(data, &info, std::min(length, wanted));
+  // Never past the caller's length, and never half a field: the header, then
+  // as many whole category entries as fit (every field is 4 bytes wide).
+  constexpr uint32_t kField = sizeof(uint32_t);
+  const uint32_t wanted = kManagerInfoHeaderSize + total_ * kField;
+  std::memcpy(data, &info, std::min(length - length % kField, wanted));
 }
 
 void CardManager::fillLegacyManagerInfo(uint32_t bufferLength, void* buffer) const {

@@ -253,6 +253,15 @@ TEST_F(CardManagerTest, ManagerInfoNeverWritesPastTheCallersLength) {
     EXPECT_EQ(manager.veskcm(FN_INFO, 0, 0, 0, length, bytes), CS_OK);
     for (uint32_t i = length; i < sizeof bytes; ++i) ASSERT_EQ(bytes[i], 0xEE) << "length " << length;
   }
+  // A length between whole fields gets only the whole ones: never half a
+  // category entry (nor half a header field) that reads as another value.
+  for (uint32_t length : {2u, 18u, 21u, 22u, 23u, 27u}) {
+    std::memset(bytes, 0xEE, sizeof bytes);
+    EXPECT_EQ(manager.veskcm(FN_INFO, 0, 0, 0, length, bytes), CS_OK);
+    const uint32_t whole = length - length % 4;
+    for (uint32_t i = whole; i < sizeof bytes; ++i) ASSERT_EQ(bytes[i], 0xEE) << "length " << length;
+    if (whole >= 24) EXPECT_EQ(bytes[20], 2) << "length " << length;
+  }
   std::memset(bytes, 0xEE, sizeof bytes);
   manager.veskcm(FN_INFO, 0, 0, 0, sizeof bytes, bytes);
   EXPECT_EQ(bytes[28], 0xEE);  // two categories end at byte 28
