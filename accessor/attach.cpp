@@ -16,7 +16,14 @@ AttachedModule::AttachedModule(std::unique_ptr<zrb2x::DeviceOperations> ops)
     : ops_(std::move(ops)), cards_(*ops_, 0) {}
 
 AttachedModule::~AttachedModule() {
-  if (opened_) ops_->CloseLibrary();
+  if (!opened_) return;
+  // A normal unload: sectors the caller wrote into the cache and never
+  // flushed still go to the card (a failure has nobody left to hear of it).
+  try {
+    (void)cards_.writeBackCachedSectors();
+  } catch (...) {
+  }
+  ops_->CloseLibrary();
 }
 
 bool AttachedModule::open() {

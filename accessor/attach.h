@@ -31,7 +31,7 @@ bool versionAccepted(const std::optional<std::string>& fileVersion);
 // The module: its binding and the card functions over it. Constructing it
 // allocates the module's buffers (std::bad_alloc when short); open() opens
 // the device library and counts the reader-writers; destroying an opened
-// module closes the device library.
+// module writes back any dirty cached sector and closes the device library.
 class AttachedModule {
  public:
   explicit AttachedModule(std::unique_ptr<zrb2x::DeviceOperations> ops);

@@ -108,16 +108,17 @@ int32_t CardAccessor::readTable(SocketState& socket, uint32_t device) {
   return tableResult(ops_.ReadDeviceTable(device, &socket.table));
 }
 
-int32_t CardAccessor::lookUpRegion(SocketState& socket, const Call& call, RegionHit& hit) {
+int32_t CardAccessor::lookUpRegion(SocketState& socket, const Call& call, LookUp purpose, RegionHit& hit) {
   if (int32_t result = readTable(socket, call.device); result != CS_OK) return result;
   applyRegionDefaults(socket.table);
-  return findRegion(socket.table, call.space, call.offset, hit);
+  return purpose == LookUp::Show ? findRegion(socket.table, call.space, call.offset, hit)
+                                 : findDescribableRegion(socket.table, call.space, call.offset, hit);
 }
 
 int32_t CardAccessor::getDevice(SocketState& socket, const Call& call) {
   if (!call.data) return CS_BAD_PARAMETER;
   RegionHit hit{};
-  if (int32_t result = lookUpRegion(socket, call, hit); result != CS_OK) return result;
+  if (int32_t result = lookUpRegion(socket, call, LookUp::Show, hit); result != CS_OK) return result;
   const DeviceRecord record = deviceRecordFromEntry(socket.table.region[hit.index]);
   std::memcpy(call.data, &record, sizeof record);
   return CS_OK;
@@ -126,7 +127,9 @@ int32_t CardAccessor::getDevice(SocketState& socket, const Call& call) {
 int32_t CardAccessor::setDevice(SocketState& socket, const Call& call) {
   if (!call.data) return CS_BAD_PARAMETER;
   RegionHit hit{};
-  if (int32_t result = lookUpRegion(socket, call, hit); result != CS_OK) return result;
+  // A region left without a kind (by an older program, or a reader described
+  // elsewhere) is found here too, so that it can be described again.
+  if (int32_t result = lookUpRegion(socket, call, LookUp::Describe, hit); result != CS_OK) return result;
   // An ATA card describes itself; its region is not to be redefined.
   if (socket.table.region[hit.index].kind == KIND_FUNCTION_SPECIFIC) return CS_OK;
 
@@ -180,6 +183,20 @@ int32_t CardAccessor::lock(SocketState&, const Call& call) {
 int32_t CardAccessor::flush(SocketState& socket, const Call& call) {
   if (socket.selected.kind != KIND_FUNCTION_SPECIFIC || socket.selected.family != 1) return CS_OK;
   return socket.cache.flush(SectorDevice{ops_, call.device});
+}
+
+int32_t CardAccessor::writeBackCachedSectors() {
+  int32_t first = CS_OK;
+  for (uint32_t device = 0; device < socketCount_; ++device) {
+    SocketState& socket = sockets_[device];
+    std::lock_guard<std::mutex> hold(socket.callLock);
+    // The cached sector's number is absolute in common memory, so it is
+    // written back whichever region is selected now.
+    if (!socket.cache.dirty()) continue;
+    const int32_t result = socket.cache.flush(SectorDevice{ops_, device});
+    if (first == CS_OK) first = result;
+  }
+  return first;
 }
 
 }  // namespace accessor

@@ -28,6 +28,11 @@ class CardAccessor {
 
   uint32_t socketCount() const { return socketCount_; }
 
+  // Writes every dirty cached sector back to its card, as FN_FLUSH would:
+  // a write the caller was told succeeded must reach the card even when the
+  // caller unloads the module without flushing. CS_OK, or the first failure.
+  int32_t writeBackCachedSectors();
+
  private:
   struct Call {
     uint32_t device;
@@ -51,7 +56,8 @@ class CardAccessor {
   int32_t flush(SocketState& socket, const Call& call);
 
   int32_t readTable(SocketState& socket, uint32_t device);
-  int32_t lookUpRegion(SocketState& socket, const Call& call, RegionHit& hit);
+  enum class LookUp { Show, Describe };
+  int32_t lookUpRegion(SocketState& socket, const Call& call, LookUp purpose, RegionHit& hit);
   int32_t selectCommonRegion(SocketState& socket, uint32_t device, uint32_t index);
 
   enum class Transfer { Read, Write, Erase };

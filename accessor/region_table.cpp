@@ -34,7 +34,8 @@ void applyRegionDefaults(zrb2x::DeviceTable& table) {
     attribute.size = kQuirkAttributeSize;
 }
 
-int32_t findRegion(const zrb2x::DeviceTable& table, uint32_t space, uint32_t offset, RegionHit& hit) {
+int32_t findDescribableRegion(const zrb2x::DeviceTable& table, uint32_t space, uint32_t offset,
+                              RegionHit& hit) {
   const uint32_t first = space == 0 ? 0 : kAttributeRegion;
   const uint32_t end = space == 0 ? kMaxCommonRegions : kAttributeRegion + 1;
   uint64_t start = 0;  // four 32-bit sizes may add up past 4 GB
@@ -42,13 +43,20 @@ int32_t findRegion(const zrb2x::DeviceTable& table, uint32_t space, uint32_t off
     const RegionEntry& entry = table.region[i];
     if (entry.size == 0) break;
     if (offset >= start && offset < start + entry.size) {
-      if (entry.kind == KIND_NONE) return CS_BAD_OFFSET;
       hit = RegionHit{i, static_cast<uint32_t>(start)};
       return CS_OK;
     }
     start += entry.size;
   }
   return CS_BAD_OFFSET;
+}
+
+int32_t findRegion(const zrb2x::DeviceTable& table, uint32_t space, uint32_t offset, RegionHit& hit) {
+  RegionHit found{};
+  if (int32_t result = findDescribableRegion(table, space, offset, found); result != CS_OK) return result;
+  if (table.region[found.index].kind == KIND_NONE) return CS_BAD_OFFSET;
+  hit = found;
+  return CS_OK;
 }
 
 DeviceRecord deviceRecordFromEntry(const RegionEntry& entry) {
@@ -72,6 +80,7 @@ uint32_t storedKind(const DeviceRecord& record) { return record.kind & 0xFF; }
 
 int32_t checkSettableRecord(const DeviceRecord& record) {
   if (record.family >= 128) return CS_DEVICE_FAILURE;
+  if (storedKind(record) == KIND_NONE) return CS_DEVICE_FAILURE;
   if (storedKind(record) == KIND_FUNCTION_SPECIFIC) return record.family == 1 ? CS_OK : CS_DEVICE_FAILURE;
   if (record.size < kMinSettableSize || record.size > kMaxSettableSize) return CS_DEVICE_FAILURE;
   return CS_OK;

@@ -31,10 +31,17 @@ struct RegionHit {
 // CS_BAD_OFFSET when no described region holds it or the region has no kind.
 int32_t findRegion(const zrb2x::DeviceTable& table, uint32_t space, uint32_t offset, RegionHit& hit);
 
+// As findRegion, but a region that has a size and no kind is found too: it is
+// no region to be shown or transferred, yet it must stay open to being
+// described, or the card would have a range that nothing can ever reach.
+int32_t findDescribableRegion(const zrb2x::DeviceTable& table, uint32_t space, uint32_t offset,
+                              RegionHit& hit);
+
 // Kind, size and chip identifier from the entry, the rest from the chip table.
 cardservice::DeviceRecord deviceRecordFromEntry(const zrb2x::RegionEntry& entry);
 
-// CS_OK when FN_SET_DEVICE may store the record, else CS_DEVICE_FAILURE.
+// CS_OK when FN_SET_DEVICE may store the record, else CS_DEVICE_FAILURE. A
+// record without a kind is refused: it would describe no region at all.
 int32_t checkSettableRecord(const cardservice::DeviceRecord& record);
 
 // The table entry the reader-writer is to keep for an accepted record.

@@ -60,6 +60,9 @@ const RecordAction kRecordActions[] = {
 Outcome decodeRecord(HexoHandle& handle) {
   char* line = handle.state.srecRead.line;
   const char typeCharacter = line[1];  // overwritten by the conversion below
+  // A line that ends right behind the "S" has its terminator where the type
+  // belongs; the digits start behind it, in what the previous line left.
+  if (typeCharacter == '\0') return fail(handle, ERR_BAD_CHARACTER), Outcome::Failed;
   if (!decodePairsInPlace(line, 2, 1)) return fail(handle, ERR_BAD_CHARACTER), Outcome::Failed;
   const size_t bytes = static_cast<uint8_t>(line[0]) + size_t{1};
   if (!decodePairsInPlace(line, 2, bytes)) return fail(handle, ERR_BAD_CHARACTER), Outcome::Failed;

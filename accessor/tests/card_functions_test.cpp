@@ -224,6 +224,8 @@ TEST_F(AccessorTest, SetDeviceRefusesRecordsTheReaderCannotKeep) {
       {{KIND_FLASH, 0x200000, 0xA289, 130, 0, 0, 0, 0}, CS_DEVICE_FAILURE},
       {{KIND_FUNCTION_SPECIFIC, 0x100000, 0, 0, 0, 0, 0, 0}, CS_DEVICE_FAILURE},
       {{KIND_FUNCTION_SPECIFIC, 0x100000, 0, 1, 0, 0, 0, 0}, CS_OK},
+      {{KIND_NONE, 0x1000, 0, 0, 0, 0, 0, 0}, CS_DEVICE_FAILURE},  // no kind: no region
+      {{0x200, 0x1000, 0, 0, 0, 0, 0, 0}, CS_DEVICE_FAILURE},      // nor once cut to one byte
       {{KIND_SRAM, 512, 0, 0, 0, 0, 0, 0}, CS_OK},
       {{KIND_SRAM, 0x4000000, 0, 0, 0, 0, 0, 0}, CS_OK},
   };

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "attach.h"
+#include "card_manager.h"
 #include "in_process_devices.h"
+#include "legacy_device_types.h"
 #include "scratch_dir.h"
 #include "virtual/card_templates.h"
 
@@ -232,6 +234,126 @@ TEST_F(VirtualReaderTest, DeviceTypeSetOnABlankCardIsKeptByTheReader) {
   EXPECT_EQ(device(0, 1, 0).size, 2048u);  // the attribute default went to the reader too
   ASSERT_EQ(select(0, 0), CS_OK);
   EXPECT_EQ(call(FN_READ, 0, 0, 0, 1, &byte), CS_OK);
+}
+
+TEST_F(VirtualReaderTest, AnUnflushedAtaWriteReachesTheCardWhenTheModuleIsUnloaded) {
+  makeReaders({CardTemplate::Sram, CardTemplate::Ata});
+  ASSERT_EQ(status(1) & 0x80, 0x80);
+  uint8_t byte = 0x42;
+  ASSERT_EQ(call(FN_WRITE, 1, 0, 0x201, 1, &byte), CS_OK);  // held in the sector cache
+  ASSERT_EQ(select(1, 0), CS_OK);  // the selection no longer matters to the held sector
+
+  module.reset();  // the caller unloads without FN_FLUSH
+
+  auto other = zrb2x::InProcessDevices::forVirtualReaders(scratch.path());
+  ASSERT_TRUE(other->OpenLibrary());
+  ASSERT_EQ(other->CountDevices(), 2u);
+  std::vector<uint8_t> sector(512);
+  ASSERT_EQ(other->ReadSectors(1, 1, 1, sector.data(), 512), 0u);
+  EXPECT_EQ(sector[1], 0x42);
+  EXPECT_EQ(sector[0], 0x00);
+  other->CloseLibrary();
+}
+
+// Puts a region table into a reader as another program would.
+void storeTable(const std::filesystem::path& root, uint32_t device, const zrb2x::DeviceTable& table) {
+  auto other = zrb2x::InProcessDevices::forVirtualReaders(root);
+  ASSERT_TRUE(other->OpenLibrary());
+  ASSERT_GT(other->CountDevices(), device);
+  zrb2x::DeviceTable copy = table;
+  uint32_t result = other->WriteDeviceTable(device, &copy);
+  if (result == 0x28000006) result = other->WriteDeviceTable(device, &copy);  // the card change, once
+  ASSERT_EQ(result, 0u);
+  other->CloseLibrary();
+}
+
+TEST_F(VirtualReaderTest, ARegionIsNeverLeftWithoutAKind) {
+  makeReaders({CardTemplate::TwoRegion});
+  ASSERT_EQ(status(0) & 0x80, 0x80);
+  // A record without a kind would leave a range that no call can reach or
+  // describe again; it is refused, and the flash keeps its description.
+  DeviceRecord none{KIND_NONE, 0x100000, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(call(FN_SET_DEVICE, 0, 0, 0x80000, sizeof none, &none), CS_DEVICE_FAILURE);
+  DeviceRecord byteZero{0x300, 0x100000, 0, 0, 0, 0, 0, 0};  // the reader keeps the low byte only
+  EXPECT_EQ(call(FN_SET_DEVICE, 0, 0, 0x80000, sizeof byteZero, &byteZero), CS_DEVICE_FAILURE);
+  const DeviceRecord flash = device(0, 0, 0x80000);
+  EXPECT_EQ(flash.kind, KIND_FLASH);
+  EXPECT_EQ(flash.chipId, 0xA401u);
+  EXPECT_EQ(call(FN_SET_DEVICE, 0, 1, 0, sizeof none, &none), CS_DEVICE_FAILURE);
+  EXPECT_EQ(device(0, 1, 0).kind, KIND_EEPROM);
+}
+
+TEST_F(VirtualReaderTest, ARegionWithoutAKindCanBeDescribedAgain) {
+  makeReaders({CardTemplate::TwoRegion});
+  ASSERT_EQ(status(0) & 0x80, 0x80);
+  // A reader that already keeps a region without a kind (written elsewhere).
+  zrb2x::DeviceTable table{};
+  table.region[0] = {KIND_SRAM, 0, 0x80000, 0};
+  table.region[1] = {KIND_NONE, 0, 0x100000, 0};
+  table.region[4] = {KIND_EEPROM, 0, 2048, 0};
+  storeTable(scratch.path(), 0, table);
+
+  DeviceRecord shown{};
+  EXPECT_EQ(call(FN_GET_DEVICE, 0, 0, 0x80000, sizeof shown, &shown), CS_BAD_OFFSET);  // no region to show
+  ASSERT_EQ(select(0, 1), CS_OK);
+  uint8_t byte = 0;
+  EXPECT_EQ(call(FN_WRITE, 0, 0, 0, 1, &byte), CS_NO_DEVICE);
+
+  DeviceRecord flash{KIND_FLASH, 0x100000, 0xA401, 4, 0, 0, 0, 0};
+  ASSERT_EQ(call(FN_SET_DEVICE, 0, 0, 0x80000, sizeof flash, &flash), CS_OK);
+  EXPECT_EQ(device(0, 0, 0x80000).eraseUnit, 0x20000u);
+  ASSERT_EQ(select(0, 1), CS_OK);
+  const auto data = pattern(16, 4);
+  ASSERT_EQ(call(FN_ERASE, 0, 0, 0, 0x20000), CS_OK);
+  ASSERT_EQ(call(FN_WRITE, 0, 0, 0, 16, const_cast<uint8_t*>(data.data())), CS_OK);
+  EXPECT_EQ(read(0, 0, 0, 16), data);
+}
+
+// The card manager's legacy entry over this accessor: the path the card
+// utility takes to set a device type.
+class ManagerOverAccessor : public VirtualReaderTest, public ModuleHost {
+ protected:
+  static inline AttachedModule* served = nullptr;
+  static int32_t CS_STDCALL entry(uint32_t code, uint32_t socket, uint32_t space, uint32_t offset,
+                                  uint32_t length, void* data) {
+    return served->cards().call(code, socket, space, offset, length, data);
+  }
+  OpenedModule open(const char* fileName) override {
+    if (std::string(fileName) != "VESKCI2XS.DLL") return {};
+    served = module.get();
+    return {module.get(), "5.2.0.111", entry};
+  }
+  void close(void*) override {}
+  void reportVersionMismatch(const char*, const VersionNumbers&, uint32_t, uint32_t) override {}
+
+  int32_t legacy(uint32_t code, uint32_t offset, LegacyDeviceRecord& record) {
+    SlotRequest request{0, 0, offset};
+    return manager.slotHubService(code, &request, sizeof request, &record, sizeof record);
+  }
+
+  CardManager manager{*this, parseVersionString("5.2.0.111")};
+};
+
+TEST_F(ManagerOverAccessor, AnUnknownLegacyTypeLeavesTheRegionDescribable) {
+  makeReaders({CardTemplate::TwoRegion});
+  uint8_t byte = 0;
+  SlotRequest request{0, 0, 0};
+  ASSERT_EQ(manager.slotHubService(FN_STATUS, &request, sizeof request, &byte, 1), CS_OK);
+
+  LegacyDeviceRecord unknown{250, 0, 0x100000};
+  EXPECT_EQ(legacy(FN_SET_DEVICE, 0x80000, unknown), CS_DEVICE_FAILURE);
+  LegacyDeviceRecord back{};
+  ASSERT_EQ(legacy(FN_GET_DEVICE, 0x80000, back), CS_OK);
+  EXPECT_EQ(back.type, 69);  // still the 29F040 the card came with
+
+  // ... and every listed type can still be set there and read back.
+  for (uint16_t type : legacyDeviceTypeListOrder()) {
+    if (type == 8) continue;  // an ATA description is kept by ATA cards only
+    LegacyDeviceRecord set{type, 0, 0x100000};
+    ASSERT_EQ(legacy(FN_SET_DEVICE, 0x80000, set), CS_OK) << type;
+    ASSERT_EQ(legacy(FN_GET_DEVICE, 0x80000, back), CS_OK) << type;
+    EXPECT_EQ(back.type, type);
+  }
 }
 
 TEST_F(VirtualReaderTest, LockTakesTheReader) {

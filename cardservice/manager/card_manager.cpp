@@ -17,7 +17,8 @@ constexpr uint32_t kLegacyDeviceRecordSize = sizeof(LegacyDeviceRecord);
 
 }  // namespace
 
-CardManager::CardManager(ModuleHost& host, const VersionNumbers& version, std::span<const ModuleListRow> modules)
+CardManager::CardManager(ModuleHost& host, const VersionNumbers& version,
+                         std::span<const ModuleListRow> modules)
     : host_(host), version_(version) {
   moduleCount_ = std::min(modules.size(), kMaxModules);
   for (size_t i = 0; i < moduleCount_; ++i) {
@@ -52,7 +53,10 @@ void CardManager::loadModule(ModuleSlot& slot) {
   if (sockets < 1) return releaseModule(slot);
 
   if (moduleVersion.number[0] != version_.number[0] || moduleVersion.number[1] != version_.number[1]) {
-    host_.reportVersionMismatch(slot.fileName, moduleVersion, version_.number[0], version_.number[1]);
+    // Told after the loading lock is released: the message box runs a message
+    // loop, from which the caller may call the manager again on this thread.
+    if (pendingReportCount_ < pendingReports_.size())
+      pendingReports_[pendingReportCount_++] = VersionReport{slot.fileName, moduleVersion};
     return releaseModule(slot);
   }
   slot.entry = opened.entry;
@@ -88,19 +92,50 @@ void CardManager::loadAll() {
 }
 
 CardManager::LoadState CardManager::manageLoading(uint32_t code) {
-  std::lock_guard lock(loading_);
-  if (code == FN_CLOSE) {
-    if (loaded_) {
-      unloadAll();
-      loaded_ = false;
+  std::array<VersionReport, kMaxModules> reports{};
+  size_t reportCount = 0;
+  LoadState state;
+  {
+    std::lock_guard lock(loading_);
+    if (code == FN_CLOSE) {
+      if (loaded_) {
+        unloadAll();
+        loaded_ = false;
+      }
+      return LoadState::Closed;
     }
-    return LoadState::Closed;
+    if (!loaded_) {
+      pendingReportCount_ = 0;
+      loadAll();
+      loaded_ = total_ >= 1;
+      // While a version message is on screen further loads keep quiet: the
+      // user is already reading about the refused module.
+      if (pendingReportCount_ > 0 && !reporting_) {
+        reports = pendingReports_;
+        reportCount = pendingReportCount_;
+        reporting_ = true;
+      }
+      pendingReportCount_ = 0;
+    }
+    state = loaded_ ? LoadState::Loaded : LoadState::NotLoaded;
   }
-  if (!loaded_) {
-    loadAll();
-    loaded_ = total_ >= 1;
-  }
-  return loaded_ ? LoadState::Loaded : LoadState::NotLoaded;
+  if (reportCount > 0) reportVersionMismatches(reports, reportCount);
+  return state;
+}
+
+void CardManager::reportVersionMismatches(const std::array<VersionReport, kMaxModules>& reports,
+                                          size_t count) {
+  // Clears the reporting mark however the host's message ends.
+  struct ReportingMark {
+    CardManager& manager;
+    ~ReportingMark() {
+      std::lock_guard lock(manager.loading_);
+      manager.reporting_ = false;
+    }
+  } mark{*this};
+  for (size_t i = 0; i < count; ++i)
+    host_.reportVersionMismatch(reports[i].fileName, reports[i].module, version_.number[0],
+                                version_.number[1]);
 }
 
 int32_t CardManager::forward(uint32_t code, uint32_t socket, uint32_t space, uint32_t offset, uint32_t length,
@@ -118,9 +153,11 @@ void CardManager::fillManagerInfo(uint32_t length, void* data) const {
   info.versionBuild = version_.number[3];
   info.socketCount = total_;
   for (uint32_t i = 0; i < total_; ++i) info.socketCategory[i] = sockets_[i].module->category;
-  // Never past the caller's length: the header, then as many categories as fit.
-  const uint32_t wanted = kManagerInfoHeaderSize + total_ * static_cast<uint32_t>(sizeof(uint32_t));
-  std::memcpy(data, &info, std::min(length, wanted));
+  // Never past the caller's length, and never half a field: the header, then
+  // as many whole category entries as fit (every field is 4 bytes wide).
+  constexpr uint32_t kField = sizeof(uint32_t);
+  const uint32_t wanted = kManagerInfoHeaderSize + total_ * kField;
+  std::memcpy(data, &info, std::min(length - length % kField, wanted));
 }
 
 void CardManager::fillLegacyManagerInfo(uint32_t bufferLength, void* buffer) const {

@@ -24,7 +24,8 @@ class CardManager {
   CardManager(const CardManager&) = delete;
   CardManager& operator=(const CardManager&) = delete;
 
-  int32_t veskcm(uint32_t code, uint32_t socket, uint32_t space, uint32_t offset, uint32_t length, void* data);
+  int32_t veskcm(uint32_t code, uint32_t socket, uint32_t space, uint32_t offset, uint32_t length,
+                 void* data);
   int32_t slotHubService(uint32_t code, const SlotRequest* request, uint32_t requestLength, void* buffer,
                          uint32_t bufferLength);
 
@@ -45,15 +46,25 @@ class CardManager {
   };
   static constexpr size_t kMaxModules = 16;
 
+  // A module refused for its version, to be told to the user once the loading
+  // lock is released.
+  struct VersionReport {
+    const char* fileName = nullptr;
+    VersionNumbers module{};
+  };
+
   enum class LoadState { Closed, Loaded, NotLoaded };
-  // Unloads for FN_CLOSE; for any other code loads the modules when not loaded.
+  // Unloads for FN_CLOSE; for any other code loads the modules when not loaded
+  // and then tells the user about modules of the wrong version.
   LoadState manageLoading(uint32_t code);
+  void reportVersionMismatches(const std::array<VersionReport, kMaxModules>& reports, size_t count);
   void loadAll();
   void unloadAll();
   void loadModule(ModuleSlot& slot);
   void releaseModule(ModuleSlot& slot);
   // Calls the owning module of a global socket with its local number.
-  int32_t forward(uint32_t code, uint32_t socket, uint32_t space, uint32_t offset, uint32_t length, void* data);
+  int32_t forward(uint32_t code, uint32_t socket, uint32_t space, uint32_t offset, uint32_t length,
+                  void* data);
   void fillManagerInfo(uint32_t length, void* data) const;
   void fillLegacyManagerInfo(uint32_t bufferLength, void* buffer) const;
 
@@ -65,7 +76,15 @@ class CardManager {
   uint32_t total_ = 0;
   std::array<uint32_t, kCategoryCount> categoryCount_{};
   bool loaded_ = false;
-  std::mutex loading_;  // guards loading, unloading and loaded_; module calls run outside it
+  // Version reports collected by the current load; moved out before the lock is released.
+  std::array<VersionReport, kMaxModules> pendingReports_{};
+  size_t pendingReportCount_ = 0;
+  // A version message is on screen. Its message box runs a message loop in
+  // which the caller may call the manager again; a load meanwhile (nested on
+  // the same thread, or on another) stacks no second message on top.
+  bool reporting_ = false;
+  std::mutex
+      loading_;  // guards loading, unloading, loaded_ and the report state; module calls run outside it
 };
 
 }  // namespace cardservice

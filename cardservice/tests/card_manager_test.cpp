@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -75,7 +76,11 @@ class FakeHost : public ModuleHost {
   void reportVersionMismatch(const char* fileName, const VersionNumbers& module, uint32_t major,
                              uint32_t minor) override {
     mismatches.push_back({fileName, module, major, minor});
+    if (whileShown) whileShown();
   }
+  // Runs while the message is "on screen", as a message handled in the
+  // message box's own loop would, on the same thread.
+  std::function<void()> whileShown;
 };
 
 VersionNumbers managerVersion() { return parseVersionString("5.2.0.111"); }
@@ -145,7 +150,11 @@ TEST_F(CardManagerTest, SocketsAreNumberedModuleByModuleInListOrder) {
   const uint32_t categories[] = {0, 0, 0, 2, 2, 3};
   for (int i = 0; i < 6; ++i) EXPECT_EQ(info.socketCategory[i], categories[i]) << i;
 
-  const struct { uint32_t global; int module; uint32_t local; } routes[] = {
+  const struct {
+    uint32_t global;
+    int module;
+    uint32_t local;
+  } routes[] = {
       {0, kKorvapt, 0}, {2, kKorvapt, 2}, {3, kVeskci2xs, 0}, {4, kVeskci2xs, 1}, {5, kVeskciht, 0}};
   for (const auto& r : routes) {
     gCalls.clear();
@@ -160,8 +169,8 @@ TEST_F(CardManagerTest, SocketsAreNumberedModuleByModuleInListOrder) {
 TEST_F(CardManagerTest, TotalIsCappedAt32AndLaterModulesAreNotLoaded) {
   install(kKorvapt, 20);
   install(kVeskci7fs, 10);
-  install(kVeskci2xs, 5);   // only 2 of its 5 sockets get a number
-  install(kVeskciht, 4);    // total already 32: never loaded
+  install(kVeskci2xs, 5);  // only 2 of its 5 sockets get a number
+  install(kVeskciht, 4);   // total already 32: never loaded
   CardManager manager(host, managerVersion());
   ManagerInfo info{};
   ASSERT_EQ(manager.veskcm(FN_INFO, 0, 0, 0, sizeof info, &info), CS_OK);
@@ -185,11 +194,11 @@ TEST_F(CardManagerTest, TotalIsCappedAt32AndLaterModulesAreNotLoaded) {
 }
 
 TEST_F(CardManagerTest, ModulesThatCannotServeAreSkippedAndFreed) {
-  install(kKorvapt, 3, "");          // no FileVersion
-  install(1, 3, "none");             // FileVersion without a number
-  install(kVeskci7fs, 0);            // no socket
+  install(kKorvapt, 3, "");  // no FileVersion
+  install(1, 3, "none");     // FileVersion without a number
+  install(kVeskci7fs, 0);    // no socket
   install(3, 2);
-  gFake[3].hasEntry = false;         // no VESKCI
+  gFake[3].hasEntry = false;  // no VESKCI
   install(kVeskci2xs, 1);
   CardManager manager(host, managerVersion());
   EXPECT_EQ(manager.veskcm(FN_OPEN, 0, 0, 0, 0, nullptr), CS_OK);
@@ -212,6 +221,41 @@ TEST_F(CardManagerTest, OnlyTheFirstTwoVersionNumbersMustMatch) {
   EXPECT_EQ(host.mismatches[0].module.number[3], 1u);
   EXPECT_EQ(host.mismatches[0].major, 5u);
   EXPECT_EQ(host.mismatches[0].minor, 2u);
+}
+
+TEST_F(CardManagerTest, CallsFromTheVersionMessagesLoopAreServed) {
+  // The message box of a refused module runs a message loop on the calling
+  // thread; the card utility's poll timer calls the manager from there.
+  install(kVeskci2xs, 1, "5.3.0.1");
+  install(kVeskciwn, 2);
+  CardManager manager(host, managerVersion());
+  std::vector<int32_t> nested;
+  host.whileShown = [&] {
+    uint8_t status = 0;
+    nested.push_back(manager.veskcm(FN_STATUS, 1, 0, 0, 1, &status));
+    nested.push_back(manager.veskcm(FN_STATUS, 2, 0, 0, 1, &status));
+  };
+  EXPECT_EQ(manager.veskcm(FN_OPEN, 0, 0, 0, 0, nullptr), CS_OK);
+  EXPECT_EQ(nested, (std::vector<int32_t>{CS_OK, CS_BAD_SOCKET}));
+  EXPECT_EQ(host.mismatches.size(), 1u);
+}
+
+TEST_F(CardManagerTest, ANestedLoadStacksNoSecondVersionMessage) {
+  // Nothing loads, so every call loads the list again, and each would tell
+  // the user again from inside the message before it.
+  install(kVeskci2xs, 1, "6.0.0.0");
+  CardManager manager(host, managerVersion());
+  int depth = 0;
+  host.whileShown = [&] {
+    if (++depth > 3) return;  // bounds the test should the messages stack
+    EXPECT_EQ(manager.veskcm(FN_READ, 0, 0, 0, 1, nullptr), CS_BAD_SOCKET);
+    EXPECT_EQ(manager.veskcm(FN_CLOSE, 0, 0, 0, 0, nullptr), CS_OK);
+  };
+  EXPECT_EQ(manager.veskcm(FN_OPEN, 0, 0, 0, 0, nullptr), CS_DEVICE_FAILURE);
+  EXPECT_EQ(host.mismatches.size(), 1u);
+  // Once the message is closed, the next load tells it again.
+  EXPECT_EQ(manager.veskcm(FN_OPEN, 0, 0, 0, 0, nullptr), CS_DEVICE_FAILURE);
+  EXPECT_EQ(host.mismatches.size(), 2u);
 }
 
 TEST_F(CardManagerTest, WithoutAnySocketEveryCallLoadsAgain) {
@@ -252,6 +296,15 @@ TEST_F(CardManagerTest, ManagerInfoNeverWritesPastTheCallersLength) {
     std::memset(bytes, 0xEE, sizeof bytes);
     EXPECT_EQ(manager.veskcm(FN_INFO, 0, 0, 0, length, bytes), CS_OK);
     for (uint32_t i = length; i < sizeof bytes; ++i) ASSERT_EQ(bytes[i], 0xEE) << "length " << length;
+  }
+  // A length between whole fields gets only the whole ones: never half a
+  // category entry (nor half a header field) that reads as another value.
+  for (uint32_t length : {2u, 18u, 21u, 22u, 23u, 27u}) {
+    std::memset(bytes, 0xEE, sizeof bytes);
+    EXPECT_EQ(manager.veskcm(FN_INFO, 0, 0, 0, length, bytes), CS_OK);
+    const uint32_t whole = length - length % 4;
+    for (uint32_t i = whole; i < sizeof bytes; ++i) ASSERT_EQ(bytes[i], 0xEE) << "length " << length;
+    if (whole >= 24) EXPECT_EQ(bytes[20], 2) << "length " << length;
   }
   std::memset(bytes, 0xEE, sizeof bytes);
   manager.veskcm(FN_INFO, 0, 0, 0, sizeof bytes, bytes);
@@ -294,7 +347,8 @@ TEST_F(CardManagerTest, LegacyGetDeviceTranslatesTheModulesRecord) {
   CardManager manager(host, managerVersion());
   SlotRequest request{1, 1, 0x2000};
   LegacyDeviceRecord legacy{};
-  EXPECT_EQ(manager.slotHubService(0x10000 | FN_GET_DEVICE, &request, 6, &legacy, 8), CS_OK);  // high bits ignored
+  EXPECT_EQ(manager.slotHubService(0x10000 | FN_GET_DEVICE, &request, 6, &legacy, 8),
+            CS_OK);  // high bits ignored
   EXPECT_EQ(legacy.type, 3);
   EXPECT_EQ(legacy.chipId, 0xA289);
   const uint32_t size = legacy.size;

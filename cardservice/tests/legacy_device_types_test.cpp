@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 #include <string>
 
@@ -14,6 +15,57 @@ DeviceRecord flash(uint32_t family, uint32_t chipSize, uint32_t eraseUnit, uint3
 }
 
 }  // namespace
+
+// The legacy device-type table as the card utility and older callers know it,
+// typed here independently of the code's own table: every column of every
+// row, and no code besides these.
+struct ExpectedLegacyType {
+  uint16_t code;
+  uint32_t kind, chipId, family, chipSize, eraseUnit, writeUnit, voltage;
+};
+constexpr ExpectedLegacyType kExpectedTypes[] = {
+    {0, 6, 0, 0, 0, 0x2, 0x2, 0},
+    {1, 4, 0, 0, 0, 0x2, 0x2, 0},
+    {2, 5, 0xB489, 1, 0x40000, 0x40000, 2, 120},
+    {66, 5, 0xBD89, 1, 0x80000, 0x80000, 2, 120},
+    {3, 5, 0xA289, 2, 0x200000, 0x20000, 2, 120},
+    {4, 5, 0x2901, 3, 0x40000, 0x40000, 2, 120},
+    {68, 5, 0xA201, 3, 0x80000, 0x80000, 2, 120},
+    {5, 5, 0x2001, 4, 0x40000, 0x8000, 2, 50},
+    {69, 5, 0xA401, 4, 0x100000, 0x20000, 2, 50},
+    {6, 5, 0x88B0, 2, 0x200000, 0x20000, 2, 50},
+    {9, 5, 0x7E01, 6, 0x800000, 0x20000, 2, 50},
+    {10, 5, 0x7EC2, 6, 0x2000000, 0x40000, 2, 50},
+    {7, 1, 0, 0, 0, 0, 0, 0},
+    {8, 13, 0, 1, 0, 0x200, 0x200, 0},
+    {131, 5, 0xA289, 130, 0x100000, 0x10000, 2, 120},
+    {134, 5, 0x88B0, 130, 0x100000, 0x10000, 2, 50},
+    {197, 5, 0x7E04, 132, 0x80000, 0x10000, 2, 50},
+};
+
+TEST(LegacyDeviceTypes, ForwardTranslationFollowsTheLegacyTable) {
+  for (const auto& want : kExpectedTypes) {
+    SCOPED_TRACE(want.code);
+    const DeviceRecord r = deviceRecordFromLegacy({want.code, 0x5555, 0x123456});
+    EXPECT_EQ(r.kind, want.kind);
+    EXPECT_EQ(r.size, 0x123456u);
+    EXPECT_EQ(r.chipId, want.chipId);  // from the table, never from the caller's record
+    EXPECT_EQ(r.family, want.family);
+    EXPECT_EQ(r.chipSize, want.chipSize);
+    EXPECT_EQ(r.eraseUnit, want.eraseUnit);
+    EXPECT_EQ(r.writeUnit, want.writeUnit);
+    EXPECT_EQ(r.voltage, want.voltage);
+  }
+  // Every other code gives an empty record that keeps only the size.
+  for (uint32_t code = 0; code <= 0xFFFF; ++code) {
+    bool listed = false;
+    for (const auto& want : kExpectedTypes) listed |= want.code == code;
+    if (listed) continue;
+    const DeviceRecord r = deviceRecordFromLegacy({static_cast<uint16_t>(code), 0x5555, 0x1000});
+    const DeviceRecord empty{0, 0x1000, 0, 0, 0, 0, 0, 0};
+    ASSERT_EQ(std::memcmp(&r, &empty, sizeof r), 0) << code;
+  }
+}
 
 TEST(LegacyDeviceTypes, EveryKnownCodeSurvivesTheRoundTrip) {
   // Building a DeviceRecord from each legacy code and translating it back must
@@ -66,7 +118,7 @@ TEST(LegacyDeviceTypes, UnknownCodeGivesAnEmptyRecordWithTheSize) {
 }
 
 TEST(LegacyDeviceTypes, ReverseRulesByKind) {
-  EXPECT_EQ(legacyTypeOf({KIND_SRAM, 0, 0, 5, 0, 0, 0, 0}), 0);     // family does not matter
+  EXPECT_EQ(legacyTypeOf({KIND_SRAM, 0, 0, 5, 0, 0, 0, 0}), 0);  // family does not matter
   EXPECT_EQ(legacyTypeOf({KIND_EEPROM, 0, 0, 9, 0, 0, 0, 0}), 1);
   EXPECT_EQ(legacyTypeOf({KIND_FUNCTION_SPECIFIC, 0, 0, 1, 0, 0, 0, 0}), 8);
   EXPECT_EQ(legacyTypeOf({KIND_FUNCTION_SPECIFIC, 0, 0, 0, 0, 0, 0, 0}), 7);
@@ -110,8 +162,8 @@ TEST(LegacyDeviceTypes, ReverseCopiesLowChipIdBitsAndSize) {
 }
 
 TEST(LegacyDeviceTypes, CardUtilityListHasFourteenNamedTypesInOrder) {
-  const char* expected[] = {"SRAM",    "EEPROM",  "28F010", "28F020",     "28F008~", "28F010A", "28F020A",
-                            "29F010",  "29F040~", "28F008_5V~", "S29GL~", "MX29GL~", "UNKNOWN", "ATA"};
+  const char* expected[] = {"SRAM",   "EEPROM",  "28F010",     "28F020", "28F008~", "28F010A", "28F020A",
+                            "29F010", "29F040~", "28F008_5V~", "S29GL~", "MX29GL~", "UNKNOWN", "ATA"};
   auto order = legacyDeviceTypeListOrder();
   ASSERT_EQ(order.size(), 14u);
   std::set<uint16_t> distinct(order.begin(), order.end());

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "decode.h"
+
 namespace cis {
 
 std::vector<std::unique_ptr<CisTupleRecord>> prepareTupleCopies(const CisTupleEntry* entries,
@@ -25,6 +27,17 @@ std::vector<std::unique_ptr<CisTupleRecord>> prepareTupleCopies(const CisTupleEn
     copies.push_back(std::move(copy));
   }
   return copies;
+}
+
+std::vector<ListedTuple> prepareTupleList(const CisTupleEntry* entries, unsigned count) {
+  std::vector<ListedTuple> list;
+  auto copies = prepareTupleCopies(entries, count);
+  list.reserve(copies.size());
+  // Copies are made in entry order and stop only at the end or when memory
+  // runs out, so copy i belongs to entry i.
+  for (size_t i = 0; i < copies.size(); ++i)
+    list.push_back({tupleName(entries[i].code), std::move(copies[i])});
+  return list;
 }
 
 }  // namespace cis

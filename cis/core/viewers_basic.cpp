@@ -12,6 +12,9 @@ using control::kValue1;
 
 constexpr unsigned kMaxEntries = 4;
 
+// Format types of the format tuple's first byte.
+constexpr unsigned kFormatTypeDisk = 0, kFormatTypeMemory = 1;
+
 std::string hex2(unsigned value) { return format(sid::kFmtHex2H, value); }
 std::string hex4(unsigned value) { return format(sid::kFmtHex4H, value); }
 std::string hex7(uint32_t value) { return format(sid::kFmtLHex7H, static_cast<unsigned long>(value)); }
@@ -216,8 +219,12 @@ ViewerText buildLevel2Viewer(const CisTupleRecord& record) {
 
 ViewerText buildFormatViewer(const CisTupleRecord& record) {
   TupleData data(record);
-  bool memory = data.byte(0) != 0;
-  ViewerText view = singleBlock(record, memory ? 4146 : 4145, sid::kLblFormat);
+  // Only format type 1 is a memory format; the disk layout (block size, block
+  // count, error-detection location) applies to every other type, including
+  // types the decoder does not know. The dialog keeps its number by type.
+  const unsigned type = data.byte(0);
+  const bool memory = type == kFormatTypeMemory;
+  ViewerText view = singleBlock(record, type == kFormatTypeDisk ? 4145 : 4146, sid::kLblFormat);
   auto& first = view.blocks[0].values;
   if (data.has(0)) first.push_back(lookupText(Lookup::FmtType, data.byte(0)));
   if (data.has(1)) {

@@ -162,6 +162,19 @@ TEST(FormatViewer, GroupsByTypeAndLength) {
   EXPECT_EQ(memory.blocks[2].labelId, 323);
   EXPECT_TRUE(memory.blocks[2].labelEnabled);
   EXPECT_EQ(memory.blocks[2].values, (Lines{"0010000H"}));
+
+  // Every type but 1 is laid out as a disk: block size, block count and the
+  // error-detection location under label 322, never flags and addresses.
+  for (uint8_t type : {2, 3, 0x80, 0xFF}) {
+    SCOPED_TRACE(int{type});
+    ViewerText other =
+        buildViewerText(tuple(0x41, {type, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 8, 0, 0, 0x10, 0, 0, 0}));
+    EXPECT_EQ(other.dialogId, 4146);
+    ASSERT_EQ(other.blocks.size(), 2u);
+    EXPECT_EQ(other.blocks[1].labelId, 322);
+    EXPECT_TRUE(other.blocks[1].labelEnabled);
+    EXPECT_EQ(other.blocks[1].values, (Lines{"512 B", "2 K", "0000010H"}));
+  }
 }
 
 }  // namespace

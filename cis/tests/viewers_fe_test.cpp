@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "decode.h"
 #include "sjis.h"
 #include "tuple_builder.h"
 #include "tuple_list.h"
@@ -47,6 +48,22 @@ TEST(FunctionExtensions, FunctionCodeComesFromTheNearestIdentification) {
   EXPECT_EQ(buildViewerText(*copies[2]).dialogId, 4119);
   EXPECT_EQ(buildViewerText(*copies[4]).dialogId, 4117);
   EXPECT_TRUE(prepareTupleCopies(nullptr, 3).empty());
+}
+
+TEST(TupleList, CodesAbove255AreListedAsInvalid) {
+  CisTupleRecord fid = tuple(0x21, {0x02, 0x00});
+  const CisTupleEntry entries[] = {{0x21, &fid}, {0x121, &fid}, {0x1FF, &fid}, {0xFF, &fid}, {0x0A, nullptr}};
+  auto list = prepareTupleList(entries, 5);
+  ASSERT_EQ(list.size(), 5u);
+  EXPECT_EQ(list[0].name, tupleName(0x21));
+  EXPECT_NE(list[0].name, sjis("(無効)"));
+  EXPECT_EQ(list[1].name, sjis("(無効)"));
+  EXPECT_EQ(list[2].name, sjis("(無効)"));
+  EXPECT_EQ(list[3].name, tupleName(0xFF));
+  EXPECT_EQ(list[4].name, sjis("0AH (予約)"));
+  // The copy still carries the low byte the viewers go by.
+  EXPECT_EQ(list[1].copy->requestedCode, 0x21);
+  EXPECT_TRUE(prepareTupleList(nullptr, 2).empty());
 }
 
 TEST(FunctionExtensions, SerialModemAndDataModemTexts) {

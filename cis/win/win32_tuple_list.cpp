@@ -39,11 +39,12 @@ HWND listBox(HWND dialog) { return GetDlgItem(dialog, control::kTupleList); }
 
 void fillList(HWND dialog, const ListParameters& parameters) {
   HWND list = listBox(dialog);
-  for (auto& copy : cis::prepareTupleCopies(parameters.entries, parameters.count)) {
-    std::wstring name = cis::win::widen(cis::tupleName(copy->requestedCode));
+  for (auto& item : cis::prepareTupleList(parameters.entries, parameters.count)) {
+    std::wstring name = cis::win::widen(item.name);
     LRESULT index = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     if (index < 0) break;  // the copy is freed with the rest of the unlisted ones
-    SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(copy.release()));
+    SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(item.copy.release()));
   }
 }
 

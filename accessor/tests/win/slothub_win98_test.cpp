@@ -178,6 +178,31 @@ TEST_F(Win98Cards, AtaCardWithFlush) {
   EXPECT_TRUE(allFF(read(4, 0, 0x10000, 0x1000)));
 }
 
+TEST_F(Win98Cards, AnUnflushedAtaWriteSurvivesUnloadingTheManager) {
+  ASSERT_EQ(status(4), kReady);
+  ASSERT_EQ(select(4, 0), CS_OK);
+  ASSERT_EQ(write(4, 0, 0x401, {0x5C}), CS_OK);  // held in the accessor's sector cache, no FN_FLUSH
+  // Closing the manager frees the accessor (FreeLibrary), which writes the
+  // sector back; the next call loads it anew, with an empty cache.
+  ASSERT_EQ(hub.veskcm(FN_CLOSE, 0), CS_OK);
+  ASSERT_EQ(status(4), kReady);  // loads anew; the card shows as just inserted
+  ASSERT_EQ(select(4, 0), CS_OK);
+  EXPECT_EQ(read(4, 0, 0x401, 1)[0], 0x5C);
+}
+
+TEST_F(Win98Cards, AnUnknownLegacyTypeIsRefusedAndTheRegionStaysDescribed) {
+  ASSERT_EQ(status(3), kReady);
+  LegacyDeviceRecord unknown{250, 0, 0x100000};
+  EXPECT_EQ(hub.service(FN_SET_DEVICE, 3, 0, 0x80000, &unknown, sizeof unknown), CS_DEVICE_FAILURE);
+  EXPECT_EQ(legacyDevice(3, 0, 0x80000).type, 69);
+  LegacyDeviceRecord rom{7, 0, 0x100000};
+  ASSERT_EQ(hub.service(FN_SET_DEVICE, 3, 0, 0x80000, &rom, sizeof rom), CS_OK);
+  EXPECT_EQ(legacyDevice(3, 0, 0x80000).type, 7);
+  LegacyDeviceRecord flash{69, 0, 0x100000};
+  ASSERT_EQ(hub.service(FN_SET_DEVICE, 3, 0, 0x80000, &flash, sizeof flash), CS_OK);
+  EXPECT_EQ(legacyDevice(3, 0, 0x80000).type, 69);
+}
+
 TEST_F(Win98Cards, SetDeviceOnABlankCard) {
   ASSERT_EQ(status(5), kReady);
   LegacyDeviceRecord sram{0, 0, 0x100000};
