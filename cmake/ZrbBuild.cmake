@@ -233,3 +233,24 @@ function(zrb_import_library name)
   target_link_libraries(${name} INTERFACE ${lib})
   add_dependencies(${name} ${name}_lib ${I_TARGET})
 endfunction()
+
+# zrb_string_table(NAME SOURCE texts.txt NAMESPACE ns)
+# One UTF-8 text table yields the resource string table (<NAME>.rc), the
+# Shift-JIS table portable code reads (<NAME>_table.inc) and the named ids
+# (<NAME>_ids.h), all in ${CMAKE_CURRENT_BINARY_DIR}/generated; the target
+# NAME builds them. Each text is written once, in the table.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(ZRB_STRING_TABLE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/gen_string_table.py)
+function(zrb_string_table name)
+  cmake_parse_arguments(S "" "SOURCE;NAMESPACE" "" ${ARGN})
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/generated)
+  get_filename_component(source ${S_SOURCE} ABSOLUTE)
+  add_custom_command(
+    OUTPUT ${out}/${name}_ids.h ${out}/${name}_table.inc ${out}/${name}.rc
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
+    COMMAND Python3::Interpreter ${ZRB_STRING_TABLE_SCRIPT} ${source} --namespace ${S_NAMESPACE}
+            --ids ${out}/${name}_ids.h --table ${out}/${name}_table.inc --rc ${out}/${name}.rc
+    DEPENDS ${ZRB_STRING_TABLE_SCRIPT} ${source}
+    COMMENT "Generating the string table ${name}")
+  add_custom_target(${name} DEPENDS ${out}/${name}_ids.h ${out}/${name}_table.inc ${out}/${name}.rc)
+endfunction()

@@ -14,7 +14,7 @@ struct TableRow {
 };
 
 constexpr TableRow kTable[] = {
-#include "cis_text_table.inc"
+#include "cis_strings_table.inc"
 };
 
 const TableRow* find(uint16_t id) {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cis_string_ids.h"
+#include "cis_strings_ids.h"
 
 namespace cis {
 

@@ -1,13 +1,20 @@
 #!/usr/bin/env python3
-"""Generates the CIS library's string table from cis_strings.txt.
+"""Generates a string table of the suite from its UTF-8 text table.
+
+The text table has one line per string resource:
+  ID <TAB> NAME <TAB> TEXT        NAME is "-" when code refers to the id by number only
+  ID <TAB> NAME <TAB> =OTHER_ID   the same text under a second id
+TEXT escapes: \\n new line, \\\\ backslash. Blanks at either end belong to the text.
+Lines starting with # are comments.
 
 Outputs (all from the one source, so the resource string table and the
-portable decoders can never disagree):
-  --ids   C++ header with the named identifiers
+portable code can never disagree):
+  --ids   C++ header with the named identifiers in namespace --namespace
   --table C++ include with every string as Shift-JIS bytes, sorted by id
   --rc    resource script with the STRINGTABLE (UTF-8, code page 65001)
 """
 import argparse
+import os
 import sys
 
 
@@ -74,23 +81,25 @@ def main():
     parser.add_argument("--ids", required=True)
     parser.add_argument("--table", required=True)
     parser.add_argument("--rc", required=True)
+    parser.add_argument("--namespace", required=True)
     args = parser.parse_args()
     rows, names = load(args.source)
+    source = os.path.basename(args.source)
 
     with open(args.ids, "w", encoding="utf-8") as f:
-        f.write("// Generated from cis_strings.txt by gen_cis_strings.py.\n#pragma once\n#include <cstdint>\n\n")
-        f.write("namespace cis::sid {\n\n")
+        f.write(f"// Generated from {source} by gen_string_table.py.\n#pragma once\n#include <cstdint>\n\n")
+        f.write(f"namespace {args.namespace} {{\n\n")
         for name, ident in sorted(names.items(), key=lambda item: item[1]):
             f.write(f"inline constexpr uint16_t {name} = {ident};\n")
-        f.write("\n}  // namespace cis::sid\n")
+        f.write(f"\n}}  // namespace {args.namespace}\n")
 
     with open(args.table, "w", encoding="utf-8") as f:
-        f.write("// Generated from cis_strings.txt by gen_cis_strings.py: id, Shift-JIS bytes.\n")
+        f.write(f"// Generated from {source} by gen_string_table.py: id, Shift-JIS bytes.\n")
         for ident in sorted(rows):
             f.write(f'{{{ident}, "{c_bytes(rows[ident])}"}},\n')
 
     with open(args.rc, "w", encoding="utf-8") as f:
-        f.write("// Generated from cis_strings.txt by gen_cis_strings.py.\n#pragma code_page(65001)\n")
+        f.write(f"// Generated from {source} by gen_string_table.py.\n#pragma code_page(65001)\n")
         f.write("STRINGTABLE\nBEGIN\n")
         for ident in sorted(rows):
             f.write(f'  {ident}, "{rc_text(rows[ident])}"\n')
