@@ -26,7 +26,8 @@ void Win32ModuleHost::close(void* handle) { FreeLibrary(static_cast<HMODULE>(han
 void Win32ModuleHost::reportVersionMismatch(const char* fileName, const VersionNumbers& module,
                                             uint32_t managerMajor, uint32_t managerMinor) {
   const std::string text = formatVersionMessage(messageFormat_, fileName, module, managerMajor, managerMinor);
-  MessageBoxW(nullptr, widen(text).c_str(), widen(caption_).c_str(), MB_OK | MB_ICONWARNING | MB_TASKMODAL);
+  MessageBoxW(nullptr, zrb::win::utf8ToWide(text).c_str(), zrb::win::utf8ToWide(caption_).c_str(),
+              MB_OK | MB_ICONWARNING | MB_TASKMODAL);
 }
 
 }  // namespace cardservice

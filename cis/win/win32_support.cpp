@@ -3,13 +3,13 @@
 #include <algorithm>
 
 #include "viewer_text.h"
+#include "win32_text.h"
 
 namespace cis::win {
 namespace {
 
 HINSTANCE g_instance = nullptr;
 HWND g_owner = nullptr;
-constexpr UINT kShiftJis = 932;
 
 }  // namespace
 
@@ -17,26 +17,6 @@ HINSTANCE moduleInstance() { return g_instance; }
 void setModuleInstance(HINSTANCE instance) { g_instance = instance; }
 HWND lastOwner() { return g_owner; }
 void setLastOwner(HWND owner) { g_owner = owner; }
-
-std::wstring widen(std::string_view sjis) {
-  if (sjis.empty()) return std::wstring();
-  int length = MultiByteToWideChar(kShiftJis, 0, sjis.data(), static_cast<int>(sjis.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
-  if (length > 0)
-    MultiByteToWideChar(kShiftJis, 0, sjis.data(), static_cast<int>(sjis.size()), wide.data(), length);
-  return wide;
-}
-
-std::string narrow(std::wstring_view text) {
-  if (text.empty()) return std::string();
-  int length = WideCharToMultiByte(kShiftJis, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                   nullptr, nullptr);
-  std::string out(static_cast<size_t>(std::max(length, 0)), '\0');
-  if (length > 0)
-    WideCharToMultiByte(kShiftJis, 0, text.data(), static_cast<int>(text.size()), out.data(), length, nullptr,
-                        nullptr);
-  return out;
-}
 
 std::string joinLines(const std::vector<std::string>& lines) {
   std::string out;
@@ -48,7 +28,7 @@ std::string joinLines(const std::vector<std::string>& lines) {
 }
 
 void setText(HWND window, std::string_view sjis) {
-  if (window) SetWindowTextW(window, widen(sjis).c_str());
+  if (window) SetWindowTextW(window, zrb::win::shiftJisToWide(sjis).c_str());
 }
 
 void setItemText(HWND dialog, int id, std::string_view sjis) { setText(GetDlgItem(dialog, id), sjis); }

@@ -1,5 +1,5 @@
 // Shared pieces of the library's Win32 layer: module instance, the owner of
-// the last CisShow call, Shift-JIS to UTF-16 for the wide window API, centring.
+// the last CisShow call, Shift-JIS texts into controls, centring.
 #pragma once
 
 #include <windows.h>
@@ -14,9 +14,6 @@ HINSTANCE moduleInstance();
 void setModuleInstance(HINSTANCE instance);
 HWND lastOwner();
 void setLastOwner(HWND owner);
-
-std::wstring widen(std::string_view sjis);  // code page 932, whatever the system's ANSI page
-std::string narrow(std::wstring_view text);
 
 // Lines joined with the line break of the library's multi-line controls.
 std::string joinLines(const std::vector<std::string>& lines);

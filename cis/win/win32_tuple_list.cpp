@@ -8,6 +8,7 @@
 #include "viewer_text.h"
 #include "win32_exports.h"
 #include "win32_support.h"
+#include "win32_text.h"
 
 using cis::CisTupleRecord;
 using cis::Viewer;
@@ -40,7 +41,7 @@ HWND listBox(HWND dialog) { return GetDlgItem(dialog, control::kTupleList); }
 void fillList(HWND dialog, const ListParameters& parameters) {
   HWND list = listBox(dialog);
   for (auto& item : cis::prepareTupleList(parameters.entries, parameters.count)) {
-    std::wstring name = cis::win::widen(item.name);
+    std::wstring name = zrb::win::shiftJisToWide(item.name);
     LRESULT index = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     if (index < 0) break;  // the copy is freed with the rest of the unlisted ones
     SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(index),

@@ -7,6 +7,7 @@
 #include "text.h"
 #include "win32_exports.h"
 #include "win32_support.h"
+#include "win32_text.h"
 
 namespace cis::win {
 namespace {
@@ -95,7 +96,8 @@ void fillValues(HWND dialog, const TextBlock& block, const std::vector<std::stri
   if (block.list) {
     SendMessageW(control, LB_RESETCONTENT, 0, 0);
     for (const std::string& value : values)
-      SendMessageW(control, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(value).c_str()));
+      SendMessageW(control, LB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(zrb::win::shiftJisToWide(value).c_str()));
   } else {
     setText(control, joinLines(values));
   }
@@ -151,8 +153,9 @@ void fill(HWND dialog, const ViewerText& view) {
     setItemText(dialog, control::kSelectorLabel, view.selectorLabel);
     HWND selector = GetDlgItem(dialog, control::kSelector);
     for (size_t i = 0; i < view.entries.size(); ++i)
-      SendMessageW(selector, CB_ADDSTRING, 0,
-                   reinterpret_cast<LPARAM>(widen(format(sid::kFmtU, unsigned(i + 1))).c_str()));
+      SendMessageW(
+          selector, CB_ADDSTRING, 0,
+          reinterpret_cast<LPARAM>(zrb::win::shiftJisToWide(format(sid::kFmtU, unsigned(i + 1))).c_str()));
     SendMessageW(selector, CB_SETCURSEL, 0, 0);
     showEntry(dialog, view, 0);
   } else {
@@ -163,7 +166,8 @@ void fill(HWND dialog, const ViewerText& view) {
     setItemText(dialog, control::kShow, text(sid::kViewButton));
     HWND list = GetDlgItem(dialog, control::kItemList);
     for (const SubItem& item : view.items)
-      SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item.text).c_str()));
+      SendMessageW(list, LB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(zrb::win::shiftJisToWide(item.text).c_str()));
     EnableWindow(GetDlgItem(dialog, control::kShow), FALSE);
     if (view.items.empty()) {
       EnableWindow(list, FALSE);

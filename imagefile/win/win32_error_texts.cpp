@@ -7,13 +7,13 @@
 
 #include "error_texts.rh"
 #include "hexo_handle.h"
+#include "win32_text.h"
 
 namespace hexo::win {
 
 namespace {
 
 constexpr int kTextBufferSize = 256;
-constexpr UINT kShiftJis = 932;
 
 std::array<std::unique_ptr<char[]>, kErrorCodeCount> texts;
 
@@ -38,17 +38,6 @@ int loadWideString(HMODULE module, UINT id, wchar_t* buffer, int capacity) {
   return length;
 }
 
-// Shift-JIS whatever the system's code page. A text longer than the buffer is
-// cut at a character boundary, never inside a double-byte character.
-int toShiftJis(const wchar_t* wide, int length, char* out, int capacity) {
-  for (; length > 0; --length) {
-    const int written = WideCharToMultiByte(kShiftJis, 0, wide, length, out, capacity, nullptr, nullptr);
-    if (written > 0) return written;
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return 0;
-  }
-  return 0;
-}
-
 }  // namespace
 
 bool loadErrorTexts(HMODULE module) {
@@ -56,7 +45,10 @@ bool loadErrorTexts(HMODULE module) {
     wchar_t wide[kTextBufferSize];
     char narrow[kTextBufferSize];
     const int wideLength = loadWideString(module, HEXO_ERROR_TEXT_BASE + code, wide, kTextBufferSize);
-    const int length = toShiftJis(wide, wideLength, narrow, kTextBufferSize - 1);
+    // Shift-JIS whatever the system's code page; a text longer than the
+    // buffer is cut between characters.
+    const size_t length = zrb::win::copyShiftJis(std::wstring_view(wide, static_cast<size_t>(wideLength)),
+                                                 narrow, kTextBufferSize);
     texts[code].reset(new (std::nothrow) char[length + 1]);
     if (!texts[code]) {
       freeErrorTexts();

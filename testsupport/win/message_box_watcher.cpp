@@ -1,28 +1,7 @@
 #include "win/message_box_watcher.h"
 
-#include <windows.h>
-
-#include <chrono>
-
 namespace zrb::test {
 namespace {
-
-struct Search {
-  DWORD processId;
-  HWND found;
-};
-
-BOOL CALLBACK findDialog(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<Search*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
-  wchar_t className[16] = {};
-  GetClassNameW(window, className, 16);
-  if (lstrcmpW(className, L"#32770") != 0) return TRUE;
-  search->found = window;
-  return FALSE;
-}
 
 std::wstring windowText(HWND window) {
   int length = GetWindowTextLengthW(window);
@@ -41,30 +20,12 @@ std::wstring messageText(HWND dialog) {
 }  // namespace
 
 MessageBoxWatcher::MessageBoxWatcher(int pressButton)
-    : pressButton_(pressButton), thread_([this] { run(); }) {}
-
-MessageBoxWatcher::~MessageBoxWatcher() {
-  stop_ = true;
-  thread_.join();
-}
-
-void MessageBoxWatcher::run() {
-  while (!stop_) {
-    Search search{GetCurrentProcessId(), nullptr};
-    EnumWindows(findDialog, reinterpret_cast<LPARAM>(&search));
-    if (search.found) {
-      {
-        std::lock_guard lock(mutex_);
-        seen_.push_back({windowText(search.found), messageText(search.found)});
-      }
-      PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(pressButton_, BN_CLICKED), 0);
-      // Give the box time to go before looking again, so it is counted once.
-      for (int i = 0; i < 50 && IsWindow(search.found) && IsWindowVisible(search.found); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-}
+    : watcher_(
+          [this](HWND box) {
+            std::lock_guard lock(mutex_);
+            seen_.push_back({windowText(box), messageText(box)});
+          },
+          pressButton) {}
 
 std::vector<SeenMessageBox> MessageBoxWatcher::seen() const {
   std::lock_guard lock(mutex_);

@@ -11,6 +11,7 @@
 #include "win/export_names.h"
 #include "win/module_dir.h"
 #include "win32_support.h"
+#include "win32_text.h"
 
 namespace cis {
 namespace {
@@ -36,7 +37,7 @@ TEST_F(DllExports, StringResourcesAreTheTextsTheDecodersUse) {
     const wchar_t* resource = nullptr;
     int length = LoadStringW(module_, id, reinterpret_cast<LPWSTR>(&resource), 0);
     ASSERT_GT(length, 0) << id;
-    EXPECT_EQ(win::narrow(std::wstring_view(resource, static_cast<size_t>(length))),
+    EXPECT_EQ(zrb::win::wideToShiftJis(std::wstring_view(resource, static_cast<size_t>(length))),
               std::string(text(static_cast<uint16_t>(id))))
         << id;
     ++checked;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "decode.h"
-#include "dialog_watcher.h"
+#include "dialog_text.h"
 #include "text.h"
 #include "tuple_builder.h"
 #include "viewer_text.h"

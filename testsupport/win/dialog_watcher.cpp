@@ -1,11 +1,8 @@
-#include "dialog_watcher.h"
+#include "win/dialog_watcher.h"
 
 #include <chrono>
-#include <vector>
 
-#include "win32_support.h"
-
-namespace cis::test {
+namespace zrb::test {
 namespace {
 
 struct Search {
@@ -42,34 +39,15 @@ HWND waitForDialog(HWND owner, HWND except, int milliseconds) {
   return nullptr;
 }
 
-void closeDialog(HWND dialog) {
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+void closeDialog(HWND dialog, int button) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
   // Without a window manager, Wine takes a while to withdraw a hidden window;
   // the dialog has ended once it is no longer visible.
   for (int i = 0; i < 500 && IsWindow(dialog) && IsWindowVisible(dialog); ++i) sleepMs(10);
 }
 
-std::string controlText(HWND window) {
-  if (!window) return "<no control>";
-  LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<size_t>(length));
-  return win::narrow(text);
-}
-
-std::string itemText(HWND dialog, int id) { return controlText(GetDlgItem(dialog, id)); }
-
-std::string listItem(HWND list, int index, bool combo) {
-  LRESULT length = SendMessageW(list, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, index, 0);
-  if (length < 0) return "<no item>";
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  SendMessageW(list, combo ? CB_GETLBTEXT : LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<size_t>(length));
-  return win::narrow(text);
-}
-
-DialogWatcher::DialogWatcher(Inspect inspect) : inspect_(std::move(inspect)), thread_([this] { run(); }) {}
+DialogWatcher::DialogWatcher(Inspect inspect, int button)
+    : inspect_(std::move(inspect)), button_(button), thread_([this] { run(); }) {}
 
 DialogWatcher::~DialogWatcher() {
   stop_ = true;
@@ -83,9 +61,9 @@ void DialogWatcher::run() {
     if (dialog) {
       inspect_(dialog);
       ++handled_;
-      closeDialog(dialog);
+      closeDialog(dialog, button_);
     }
   }
 }
 
-}  // namespace cis::test
+}  // namespace zrb::test

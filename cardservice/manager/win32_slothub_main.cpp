@@ -31,8 +31,9 @@ bool attach(HINSTANCE instance) {
   const int length = LoadStringW(instance, kVersionMessageId, format, kVersionMessageMax);
   if (length <= 0) return false;
 
-  gHost = std::make_unique<Win32ModuleHost>(narrow(std::wstring(format, static_cast<size_t>(length))),
-                                            own[VS_ORIGINAL_FILENAME]);
+  gHost = std::make_unique<Win32ModuleHost>(
+      zrb::win::wideToUtf8(std::wstring_view(format, static_cast<size_t>(length))),
+      own[VS_ORIGINAL_FILENAME]);
   gManager = std::make_unique<CardManager>(*gHost, version);
   return true;
 }
@@ -68,8 +69,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
   }
 }
 
-extern "C" int32_t __stdcall VESKCM(uint32_t code, uint32_t socket, uint32_t space,
-                                                          uint32_t offset, uint32_t length, void* data) {
+extern "C" int32_t __stdcall VESKCM(uint32_t code, uint32_t socket, uint32_t space, uint32_t offset,
+                                    uint32_t length, void* data) {
   try {
     return gManager ? gManager->veskcm(code, socket, space, offset, length, data) : CS_DEVICE_FAILURE;
   } catch (const std::bad_alloc&) {
@@ -79,9 +80,8 @@ extern "C" int32_t __stdcall VESKCM(uint32_t code, uint32_t socket, uint32_t spa
   }
 }
 
-extern "C" int32_t __stdcall SlotHubService(uint32_t code, const SlotRequest* request,
-                                                                  uint32_t requestLength, void* buffer,
-                                                                  uint32_t bufferLength) {
+extern "C" int32_t __stdcall SlotHubService(uint32_t code, const SlotRequest* request, uint32_t requestLength,
+                                            void* buffer, uint32_t bufferLength) {
   try {
     return gManager ? gManager->slotHubService(code, request, requestLength, buffer, bufferLength)
                     : CS_DEVICE_FAILURE;
