@@ -40,6 +40,18 @@ class ExclusiveClaim {
 
 std::unique_ptr<ExclusiveClaim> tryClaimExclusive(const std::filesystem::path& readerFolder);
 
+// False when `entry` exists and may lead out of its folder: a symbolic link,
+// a junction or other reparse point, or a file with another hard link. The
+// access service works on reader folders with the system's rights; it must
+// not be turned onto files elsewhere.
+bool isPlainEntry(const std::filesystem::path& entry);
+
+// The calling thread's last-error value, which a failed system-level device
+// call leaves for its caller (Windows: the thread's last error).
+void setLastSystemError(uint32_t error);
+uint32_t lastSystemError();
+constexpr uint32_t kErrorNotSupported = 50;
+
 // Holds a ReaderLock for a scope.
 class ReaderLockGuard {
  public:

@@ -1,5 +1,6 @@
 // The virtual reader-writer's operating-system seam on POSIX systems: mmap
 // for images, flock on lock files for the reader's lock and exclusive claims.
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
@@ -47,7 +48,7 @@ class PosixMappedImage : public MappedImage {
 class FlockReaderLock : public ReaderLock {
  public:
   explicit FlockReaderLock(const std::filesystem::path& file)
-      : fd_(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {}
+      : fd_(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666)) {}
   bool lock(uint32_t timeoutMs) override {
     if (!fd_.valid()) return false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -73,8 +74,22 @@ class FlockClaim : public ExclusiveClaim {
 
 }  // namespace
 
+namespace {
+thread_local uint32_t t_lastError = 0;
+}
+
+bool isPlainEntry(const std::filesystem::path& entry) {
+  struct stat info {};
+  if (::lstat(entry.c_str(), &info) != 0) return errno == ENOENT;
+  if (S_ISLNK(info.st_mode)) return false;
+  return !S_ISREG(info.st_mode) || info.st_nlink <= 1;
+}
+
+void setLastSystemError(uint32_t error) { t_lastError = error; }
+uint32_t lastSystemError() { return t_lastError; }
+
 std::unique_ptr<MappedImage> mapImage(const std::filesystem::path& file) {
-  FileDescriptor fd(::open(file.c_str(), O_RDWR | O_CLOEXEC));
+  FileDescriptor fd(::open(file.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
   if (!fd.valid()) return nullptr;
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) return nullptr;
@@ -91,7 +106,7 @@ std::unique_ptr<ReaderLock> makeReaderLock(const std::filesystem::path& folder) 
 
 std::unique_ptr<ExclusiveClaim> tryClaimExclusive(const std::filesystem::path& folder) {
   const std::filesystem::path file = folder / kExclusiveFile;
-  int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
   if (fd < 0) return nullptr;
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);

@@ -170,7 +170,18 @@ bool saveReaderState(const std::filesystem::path& folder, const ReaderState& sta
   return !out.fail();
 }
 
+bool folderStaysInPlace(const std::filesystem::path& folder) {
+  if (!isPlainEntry(folder)) return false;
+  for (const char* file :
+       {kDescriptionFile, kCommonImageFile, kAttributeImageFile, kFirmwareFile, kLockFile, kExclusiveFile})
+    if (!isPlainEntry(folder / file)) return false;
+  return true;
+}
+
 uint32_t executeVirtualCommand(const std::filesystem::path& folder, const CommandIo& io) {
+  // A reader whose folder or files lead elsewhere has failed: nothing of it
+  // is read or written.
+  if (!folderStaysInPlace(folder)) return result::kInternalFailure;
   auto state = loadReaderState(folder);
   if (!state) return result::kInternalFailure;
   Session session(folder, std::move(*state));

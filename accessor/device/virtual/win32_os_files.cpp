@@ -86,10 +86,27 @@ class FileClaim : public ExclusiveClaim {
 
 }  // namespace
 
+bool isPlainEntry(const std::filesystem::path& entry) {
+  Handle handle(CreateFileW(entry.wstring().c_str(), FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle.get()) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(handle.get(), &info)) return false;
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || info.nNumberOfLinks <= 1;
+}
+
+void setLastSystemError(uint32_t error) { SetLastError(error); }
+uint32_t lastSystemError() { return GetLastError(); }
+
 std::unique_ptr<MappedImage> mapImage(const std::filesystem::path& file) {
   Handle handle(CreateFileW(file.wstring().c_str(), GENERIC_READ | GENERIC_WRITE,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                            nullptr));
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!handle.get()) return nullptr;
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(handle.get(), &size) || size.QuadPart > 0x7FFFFFFF) return nullptr;
@@ -106,8 +123,9 @@ std::unique_ptr<ReaderLock> makeReaderLock(const std::filesystem::path& folder) 
 }
 
 std::unique_ptr<ExclusiveClaim> tryClaimExclusive(const std::filesystem::path& folder) {
-  HANDLE file = CreateFileW((folder / kExclusiveFile).wstring().c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW((folder / kExclusiveFile).wstring().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<FileClaim>(file);
 }
