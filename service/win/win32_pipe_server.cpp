@@ -24,6 +24,13 @@ NullDaclSecurity::~NullDaclSecurity() {
 #endif
 
 UniqueHandle createServerPipe(const char* name, SECURITY_ATTRIBUTES* security) {
+  // The flag alone is not honoured everywhere (Wine ignores it): a pipe of
+  // that name that already exists, busy or waiting, belongs to someone else.
+  // Asking does not connect to it.
+  if (WaitNamedPipeA(name, 1) || GetLastError() != ERROR_FILE_NOT_FOUND) {
+    SetLastError(ERROR_ALREADY_EXISTS);
+    return UniqueHandle();
+  }
   return UniqueHandle(
       CreateNamedPipeA(name, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
                        PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 0, 0, 1000, security));
