@@ -308,27 +308,41 @@ TEST_F(VirtualReaderTest, AReaderWhoseFilesLeadElsewhereIsNotTouched) {
   const std::vector<uint8_t> original(std::filesystem::file_size(reader() / "common.img"), 0x11);
   std::ofstream(victim, std::ios::binary)
       .write(reinterpret_cast<const char*>(original.data()), static_cast<std::streamsize>(original.size()));
-  std::filesystem::remove(reader() / "common.img");
-  std::error_code error;
-  std::filesystem::create_symlink(victim, reader() / "common.img", error);
-  if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
-
-  const uint8_t word[2] = {0xAB, 0xCD};
-  EXPECT_EQ(devices_->WriteCommon(0, 0, 2, word), result::kInternalFailure);
-  std::filesystem::remove(reader() / "common.img");
-  std::filesystem::create_symlink(victim, reader() / "firmware.bin");
+  auto victimUnchanged = [&] {
+    std::ifstream in(victim, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()) ==
+           original;
+  };
   std::vector<uint8_t> image = pattern(0x24001, 5);  // a download the reader would take
   image[8200] = 0;
   image[8201] = 0x02;
   image[8202] = 0x40;
   image[8203] = 0x01;
   image.push_back(0xFF);
-  EXPECT_NE(devices_->DownloadFirmware(0, image.data(), static_cast<uint32_t>(image.size())), 0u);
-  std::ifstream in(victim, std::ios::binary);
-  const std::vector<uint8_t> after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(after, original);
+  const auto download = [&] {
+    return devices_->DownloadFirmware(0, image.data(), static_cast<uint32_t>(image.size()));
+  };
 
+  // firmware.bin as a second name of a file elsewhere.
+  std::error_code error;
+  std::filesystem::create_hard_link(victim, reader() / "firmware.bin", error);
+  ASSERT_FALSE(error) << error.message();
+  EXPECT_EQ(download(), result::kInternalFailure);
+  EXPECT_TRUE(victimUnchanged());
   std::filesystem::remove(reader() / "firmware.bin");
+
+  // Symbolic links, where the system lets the test make them.
+  std::filesystem::create_symlink(victim, reader() / "firmware.bin", error);
+  if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
+  EXPECT_EQ(download(), result::kInternalFailure);
+  std::filesystem::remove(reader() / "firmware.bin");
+  std::filesystem::remove(reader() / "common.img");
+  std::filesystem::create_symlink(victim, reader() / "common.img");
+  const uint8_t word[2] = {0xAB, 0xCD};
+  EXPECT_NE(devices_->WriteCommon(0, 0, 2, word), 0u);
+  EXPECT_TRUE(victimUnchanged());
+  std::filesystem::remove(reader() / "common.img");
+
   ASSERT_EQ(virt::createReader(elsewhere / "outside", {}), "");
   std::filesystem::create_directory_symlink(elsewhere / "outside", scratch_.path() / "r5");
   EXPECT_EQ(devices_->CountDevices(), 1u);
