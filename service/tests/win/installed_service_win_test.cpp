@@ -125,6 +125,23 @@ TEST_F(InstalledServiceTest, AReaderPluggedInIsCountedAfterTheDeviceChangeBroadc
   EXPECT_EQ(devices->CountDevices(), 2u);
 }
 
+TEST_F(InstalledServiceTest, AReaderThatSortsFirstLeavesARunningProgramsSocketOnItsCard) {
+  auto running = attach();
+  ASSERT_EQ(running->CountDevices(), 1u);
+  const uint8_t mark[4] = {0x4D, 0x41, 0x52, 0x4B};
+  ASSERT_EQ(running->WriteCommon(0, 0x200, 4, mark), 0u);
+
+  addReader(scratch.path() / "a0", virt::CardTemplate::Sram);  // sorts before r0
+  EXPECT_GE(sendDeviceChangeToServiceWindows(), 1);
+  auto newcomer = attach();
+  EXPECT_EQ(newcomer->CountDevices(), 2u);
+
+  uint8_t back[4] = {};
+  EXPECT_EQ(running->ReadCommon(0, 0x200, 4, back), 0u);
+  EXPECT_EQ(std::vector<uint8_t>(back, back + 4), std::vector<uint8_t>(mark, mark + 4));
+  EXPECT_EQ(newcomer->WriteCommon(1, 0x200, 4, mark), 0u);  // the new reader took the next number
+}
+
 TEST_F(InstalledServiceTest, SeveralClientProcessesAtOnceKeepTheirDataApart) {
   constexpr int kChildren = 4;
   std::vector<HANDLE> children;
