@@ -91,6 +91,17 @@ AspiSystem::~AspiSystem() { unloadManager(); }
 
 bool AspiSystem::loadManager() {
   unloadManager();
+  if (givenSend_) {
+    send_ = givenSend_;
+    supportInfo_ = givenSupportInfo_;
+    bool ok = true;
+    for (HANDLE& event : events_) {
+      event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+      ok = ok && event;
+    }
+    if (!ok) unloadManager();
+    return ok;
+  }
   manager_ = LoadLibraryA("WNASPI32.DLL");
   if (manager_) {
     send_ =
