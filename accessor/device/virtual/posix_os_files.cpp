@@ -78,11 +78,29 @@ namespace {
 thread_local uint32_t t_lastError = 0;
 }
 
-bool isPlainEntry(const std::filesystem::path& entry) {
+bool isLinkFree(const std::filesystem::path& entry) {
   struct stat info {};
   if (::lstat(entry.c_str(), &info) != 0) return errno == ENOENT;
-  if (S_ISLNK(info.st_mode)) return false;
+  return !S_ISLNK(info.st_mode);
+}
+
+bool hasOneName(const std::filesystem::path& file) {
+  struct stat info {};
+  if (::lstat(file.c_str(), &info) != 0) return errno == ENOENT;
   return !S_ISREG(info.st_mode) || info.st_nlink <= 1;
+}
+
+bool writeFileInPlace(const std::filesystem::path& file, const std::string& bytes) {
+  FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
+  struct stat info {};
+  if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || info.st_nlink > 1) return false;
+  if (::ftruncate(fd.get(), 0) != 0) return false;
+  for (size_t done = 0; done < bytes.size();) {
+    const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
 }
 
 void setLastSystemError(uint32_t error) { t_lastError = error; }
@@ -92,7 +110,7 @@ std::unique_ptr<MappedImage> mapImage(const std::filesystem::path& file) {
   FileDescriptor fd(::open(file.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
   if (!fd.valid()) return nullptr;
   struct stat info {};
-  if (::fstat(fd.get(), &info) != 0) return nullptr;
+  if (::fstat(fd.get(), &info) != 0 || info.st_nlink > 1) return nullptr;
   const size_t size = static_cast<size_t>(info.st_size);
   if (size == 0) return std::make_unique<PosixMappedImage>(nullptr, 0);
   void* address = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd.get(), 0);
@@ -108,7 +126,8 @@ std::unique_ptr<ExclusiveClaim> tryClaimExclusive(const std::filesystem::path& f
   const std::filesystem::path file = folder / kExclusiveFile;
   int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
   if (fd < 0) return nullptr;
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || info.st_nlink > 1 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);
     return nullptr;
   }

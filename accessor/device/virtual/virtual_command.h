@@ -40,8 +40,8 @@ struct CommandIo {
   uint32_t count;
 };
 
-// Whether the reader's folder and its files are plain entries (no link or
-// reparse point, no second hard link): only then does a command touch them.
+// Whether the reader's folder and its description are free of links and
+// reparse points: only then does a command touch the reader.
 bool folderStaysInPlace(const std::filesystem::path& folder);
 
 // Runs one command; the caller holds the reader's lock.
