@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "big_endian.h"
@@ -65,11 +66,8 @@ uint32_t send(DeviceLink& link, const Cdb& cdb, Direction direction, const void*
               bool retry) {
   const CommandRow& row = rowOf(cdb.bytes[0]);
   for (int attempt = 0;; ++attempt) {
-    uint8_t* buffer = link.cdbBuffer();
-    if (!buffer) return result::kIllegalRequest;
-    std::memcpy(buffer, cdb.bytes, row.cdbLength);
     // Out-direction data is only read by the transport.
-    const uint32_t r = link.execute(direction, row.cdbLength, const_cast<void*>(data), count);
+    const uint32_t r = link.run(cdb.bytes, row.cdbLength, direction, const_cast<void*>(data), count);
     if (r != result::kCardChanged || !retry || attempt == 1) return r;
   }
 }
@@ -107,6 +105,23 @@ Cdb sectorCdb(uint8_t opcode, uint32_t lba, uint16_t sectors) {
 }
 
 }  // namespace
+
+}  // namespace zrb2x::cmd
+
+namespace zrb2x {
+
+uint32_t DeviceLink::run(const uint8_t* cdb, uint32_t cdbLength, Direction direction, void* data,
+                         uint32_t count) {
+  std::lock_guard<std::mutex> hold(commandLock_);
+  uint8_t* buffer = cdbBuffer();
+  if (!buffer) return result::kIllegalRequest;
+  std::memcpy(buffer, cdb, std::min(cdbLength, kCdbCapacity));
+  return execute(direction, cdbLength, data, count);
+}
+
+}  // namespace zrb2x
+
+namespace zrb2x::cmd {
 
 uint32_t rezero(DeviceLink& link) { return send(link, cdb6(kRezero, 0, 0), nullptr, 0); }
 

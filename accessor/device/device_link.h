@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
+#include <string>
 
 namespace zrb2x {
 
@@ -21,6 +23,11 @@ class DeviceLink {
   // Runs the CDB in the buffer; returns the device result.
   virtual uint32_t execute(Direction direction, uint32_t cdbLength, void* data, uint32_t count) = 0;
 
+  // Fills the buffer with `cdb` and runs it, the two as one step: the buffer
+  // is the device's, so two threads on one device would otherwise send each
+  // other's commands. 5 (illegal request) when the device has no buffer.
+  uint32_t run(const uint8_t* cdb, uint32_t cdbLength, Direction direction, void* data, uint32_t count);
+
   // System-level calls of the operation record; true on success.
   virtual bool load() = 0;
   virtual bool eject() = 0;
@@ -30,6 +37,13 @@ class DeviceLink {
   // the transport has none.
   virtual bool queryDriveLetter(uint32_t* value) = 0;
   virtual bool queryDiscoveryPosition(uint32_t* value) = 0;
+  // What names this device from one scan to the next (its folder, drive or
+  // volume, driver interface, or SCSI address), so that a user of the list
+  // can keep its number for it.
+  virtual std::string identity() const = 0;
+
+ private:
+  std::mutex commandLock_;
 };
 
 }  // namespace zrb2x

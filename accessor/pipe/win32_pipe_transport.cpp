@@ -43,8 +43,10 @@ class Win32PipeTransport final : public PipeTransport {
 
   PipeOpen openPipe() override {
     SetLastError(0);
+    // Whoever serves the pipe may learn who the client is, never act as it:
+    // a program that took the pipe's name first gets no usable token.
     pipe_ = CreateFileA(pipeName_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
+                        FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
     if (pipe_ != INVALID_HANDLE_VALUE) return PipeOpen::Opened;
     return GetLastError() == ERROR_PIPE_BUSY ? PipeOpen::Busy : PipeOpen::Failed;
   }

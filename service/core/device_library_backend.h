@@ -14,6 +14,10 @@ class DeviceLibraryBackend final : public ServiceBackend {
       : devices_(devices), lastError_(lastError) {}
 
   uint32_t enumerate() override { return devices_.CountDevices(); }
+  std::string identity(uint32_t d) override {
+    DeviceEntry* e = devices_.library().entry(d);
+    return e && e->link ? e->link->identity() : std::string();
+  }
   SystemCallResult queryDriveLetter(uint32_t d, uint32_t* v) override {
     return call(devices_.QueryDriveLetter(d, v));
   }

@@ -1,7 +1,12 @@
 #include "request_dispatcher.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "card_status.h"
+#include "device_result.h"
 #include "request_table.h"
 
 namespace zrb2x::service {
@@ -9,6 +14,9 @@ namespace {
 
 using pipe::ServiceReply;
 using pipe::ServiceRequest;
+
+// The status word of a slot without a card: its battery lines float high.
+constexpr uint32_t kEmptySlotWord = status_bit::kBattery1 | status_bit::kBattery2;
 
 void putWord(uint8_t* block, uint32_t value) { std::memcpy(block, &value, sizeof value); }
 
@@ -29,36 +37,144 @@ ServiceReply query(SystemCallResult (ServiceBackend::*call)(uint32_t, uint32_t*)
   return reply;
 }
 
+bool isDeviceCommand(uint32_t code) { return (code >> 16) == 0x5343; }
+
+// The number of a reader that went away: the slot is empty.
+ServiceReply answerVacant(const RequestRow& row, uint8_t* block) {
+  if (row.operation == Operation::GetStatus) {
+    putWord(block, kEmptySlotWord);
+    return {result::kNotReady, 0};
+  }
+  if (isDeviceCommand(row.code)) return {result::kMediumNotPresent, 0};
+  if (row.operation == Operation::Release) return {pipe::status::kOk, 0};
+  return {pipe::status::kCommunicationFailure, kErrorNotReady};
+}
+
 }  // namespace
 
+bool RequestDispatcher::reusable(uint32_t number) const {
+  const SocketSlot* s = sockets_.slot(number);
+  if (!s || s->present) return false;
+  // Someone still holding it, or a program that was served when its reader
+  // was there, may still mean that reader by the number.
+  return !holders_.count(number) && !clients_.anyoneSeenBefore(s->vanishedAt);
+}
+
 void RequestDispatcher::reenumerateIfPending() {
-  if (reenumerationPending_.exchange(0) != 0) deviceCount_ = backend_.enumerate();
+  if (reenumerationPending_.exchange(0) != 0) enumerate();
 }
 
 void RequestDispatcher::enumerate() {
   reenumerationPending_.exchange(0);
-  deviceCount_ = backend_.enumerate();
+  const uint32_t listed = backend_.enumerate();
+  std::vector<std::string> identities;
+  for (uint32_t i = 0; i < listed; ++i) identities.push_back(backend_.identity(i));
+  ++generation_;
+  sockets_.update(identities, generation_, [this](uint32_t n) { return reusable(n); });
+  // The rescan closed every device; a hold on a reader that is still there is
+  // taken again at its place in the new list.
+  for (auto it = holders_.begin(); it != holders_.end();) {
+    const SocketSlot* s = sockets_.slot(it->first);
+    if (s && s->present && !backend_.acquire(s->listIndex).ok) {
+      it = holders_.erase(it);
+    } else {
+      ++it;
+    }
+  }
 }
 
-ServiceReply RequestDispatcher::dispatch(const ServiceRequest& r, uint8_t* block, uint32_t blockSize) {
+void RequestDispatcher::dropHoldsOf(ClientId client) {
+  for (auto it = holders_.begin(); it != holders_.end();) {
+    if (it->second != client) {
+      ++it;
+      continue;
+    }
+    const SocketSlot* s = sockets_.slot(it->first);
+    if (s && s->present) backend_.release(s->listIndex);
+    it = holders_.erase(it);
+  }
+}
+
+ServiceReply RequestDispatcher::acquire(uint32_t number, uint32_t device, ClientId client) {
+  auto held = holders_.find(number);
+  if (held != holders_.end())
+    return held->second == client ? ServiceReply{pipe::status::kOk, 0}
+                                  : ServiceReply{pipe::status::kCommunicationFailure, kErrorBusy};
+  ServiceReply reply = fromSystemCall(backend_.acquire(device));
+  if (reply.status == pipe::status::kOk) holders_[number] = client;
+  return reply;
+}
+
+// A release by a program that does not hold the socket frees nothing: the
+// holder keeps it.
+ServiceReply RequestDispatcher::release(uint32_t number, const SocketSlot& slot, ClientId client) {
+  auto held = holders_.find(number);
+  if (held == holders_.end() || held->second != client) return {pipe::status::kOk, 0};
+  holders_.erase(held);
+  // The reader of a vacant number is gone, and its hold with it.
+  if (!slot.present) return {pipe::status::kOk, 0};
+  return fromSystemCall(backend_.release(slot.listIndex));
+}
+
+ServiceReply RequestDispatcher::dispatch(const ServiceRequest& r, uint8_t* block, uint32_t blockSize,
+                                         ClientId client) {
   const RequestRow* row = nullptr;
   if (uint32_t refusal = checkRequest(r, &row)) return {refusal, 0};
   // checkRequest has made sure a block of the operation's footprint exists
   // whenever the operation touches one; this guards the caller's side of it.
   if (row->direction != pipe::kNoData && (!block || blockSize != pipe::announcedBlockSize(r)))
     return {pipe::status::kMissingData, 0};
-  if (row->operation == Operation::CountDevices) reenumerateIfPending();
-  if (row->addressesDevice && r.device >= deviceCount_) return {pipe::status::kNoSuchDevice, 0};
 
+  clients_.sweep([this](ClientId ended) { dropHoldsOf(ended); });
+  if (row->operation == Operation::Detach) {
+    // An accessor that detaches gives up what it holds, as closing the
+    // device library in its own process would.
+    dropHoldsOf(client);
+    clients_.forget(client);
+    return {pipe::status::kOk, 0};
+  }
+  if (row->operation == Operation::CountDevices) reenumerateIfPending();
+  ClientRecord& me = clients_.contact(client, generation_);
+  if (!row->addressesDevice) {
+    if (row->operation == Operation::CountDevices) putWord(block, sockets_.count());
+    return {pipe::status::kOk, 0};
+  }
+
+  const uint32_t number = r.device;
+  const SocketSlot* slot = sockets_.slot(number);
+  if (!slot) return {pipe::status::kNoSuchDevice, 0};
+  // A program that used this number before its reader changed is shown a
+  // card change, once by a status answer (the slot empty, so it sees the card
+  // arrive at the next poll) and once by a card command, which is not carried
+  // out: it was meant for the card that was there.
+  const uint64_t known = me.firstSeen;
+  uint64_t& statusTold = me.statusToldAt[number];
+  uint64_t& commandTold = me.commandToldAt[number];
+  if (row->change == ChangeReport::Status && slot->changedAt > std::max(known, statusTold)) {
+    statusTold = commandTold = generation_;
+    putWord(block, kEmptySlotWord);
+    return {result::kNotReady, 0};
+  }
+  if (row->change == ChangeReport::Command && slot->changedAt > std::max(known, commandTold)) {
+    commandTold = generation_;
+    return {result::kCardChanged, 0};
+  }
+  if (row->operation == Operation::Release) return release(number, *slot, client);
+  if (!slot->present) return answerVacant(*row, block);
+  if (row->operation == Operation::Acquire) return acquire(number, slot->listIndex, client);
+  return carryOut(r, slot->listIndex, block);
+}
+
+ServiceReply RequestDispatcher::carryOut(const ServiceRequest& r, uint32_t d, uint8_t* block) {
+  const RequestRow* row = findRequest(r.code);
   ServiceBackend& b = backend_;
-  const uint32_t d = r.device;
   switch (row->operation) {
     case Operation::Attach:
     case Operation::Detach:
-      return {pipe::status::kOk, 0};
     case Operation::CountDevices:
-      putWord(block, deviceCount_);
-      return {pipe::status::kOk, 0};
+    case Operation::Acquire:
+    case Operation::Release:
+      return {pipe::status::kOk, 0};  // handled before
     case Operation::QueryDriveLetter:
       return query(&ServiceBackend::queryDriveLetter, b, d, block);
     case Operation::QueryDiscoveryPosition:
@@ -67,10 +183,6 @@ ServiceReply RequestDispatcher::dispatch(const ServiceRequest& r, uint8_t* block
       return fromSystemCall(b.load(d));
     case Operation::Eject:
       return fromSystemCall(b.eject(d));
-    case Operation::Acquire:
-      return fromSystemCall(b.acquire(d));
-    case Operation::Release:
-      return fromSystemCall(b.release(d));
     case Operation::Rezero:
       return fromDevice(b.rezero(d));
     case Operation::WriteDeviceTable: {

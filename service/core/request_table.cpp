@@ -8,41 +8,42 @@ namespace {
 using namespace pipe::code;
 using F = Footprint;
 using O = Operation;
+using C = ChangeReport;
 constexpr uint32_t kAny = 0xFFFFFFFF;
 constexpr uint32_t k16Bit = 0xFFFF;
 
 // clang-format off
 constexpr RequestRow kRows[] = {
-    // code                  operation                 dir min  footprint   fixed device maxLength
-    {kAttach,                O::Attach,                 0, 0,  F::None,          0, false, kAny},
-    {kDetach,                O::Detach,                 0, 0,  F::None,          0, false, kAny},
-    {kCountDevices,          O::CountDevices,           1, 4,  F::Fixed,         4, false, kAny},
-    {kQueryDriveLetter,      O::QueryDriveLetter,       1, 4,  F::Fixed,         4, true,  kAny},
-    {kQueryDiscoveryPosition,O::QueryDiscoveryPosition, 1, 4,  F::Fixed,         4, true,  kAny},
-    {kLoad,                  O::Load,                   0, 0,  F::None,          0, true,  kAny},
-    {kEject,                 O::Eject,                  0, 0,  F::None,          0, true,  kAny},
-    {kAcquire,               O::Acquire,                0, 0,  F::None,          0, true,  kAny},
-    {kRelease,               O::Release,                0, 0,  F::None,          0, true,  kAny},
-    {kRezero,                O::Rezero,                 0, 0,  F::None,          0, true,  kAny},
-    {kWriteDeviceTable,      O::WriteDeviceTable,       2, 84, F::Fixed,        84, true,  kAny},
-    {kReadDeviceTable,       O::ReadDeviceTable,        1, 84, F::Fixed,        84, true,  kAny},
-    {kInquiry,               O::Inquiry,                1, 36, F::Fixed,        36, true,  kAny},
-    {kGetStatus,             O::GetStatus,              1, 4,  F::Fixed,         4, true,  kAny},
-    {kReadCommon,            O::ReadCommon,             1, 0,  F::Length,        0, true,  kAny},
-    {kEraseMemory,           O::EraseMemory,            0, 0,  F::None,          0, true,  kAny},
-    {kWriteCommon,           O::WriteCommon,            2, 0,  F::Length,        0, true,  kAny},
-    {kReadAttribute,         O::ReadAttribute,          1, 0,  F::Length,        0, true,  kAny},
-    {kReadCapacity,          O::ReadCapacity,           1, 0,  F::Fixed,         8, true,  kAny},
-    {kWriteAttribute,        O::WriteAttribute,         2, 0,  F::Length,        0, true,  kAny},
-    {kReadSectors,           O::ReadSectors,            1, 0,  F::LengthSectors, 0, true,  kAny},
-    {kWriteSectors,          O::WriteSectors,           2, 0,  F::LengthSectors, 0, true,  kAny},
-    {kDownloadFirmware,      O::DownloadFirmware,       2, 0,  F::Length,        0, true,  kAny},
-    {kVendorCommand3D,       O::VendorCommand3D,        0, 0,  F::None,          0, true,  kAny},
-    {kAtaWriteTaskFile,      O::AtaWriteTaskFile,       2, 0,  F::Fixed,         8, true,  kAny},
-    {kAtaReadTaskFile,       O::AtaReadTaskFile,        1, 0,  F::Fixed,         8, true,  kAny},
-    {kAtaExecute,            O::AtaExecute,             0, 0,  F::None,          0, true,  kAny},
-    {kAtaWriteData,          O::AtaWriteData,           2, 0,  F::LengthSectors, 0, true,  k16Bit},
-    {kAtaReadData,           O::AtaReadData,            1, 0,  F::LengthSectors, 0, true,  k16Bit},
+    // code                  operation                 dir min  footprint   fixed device maxLength  card change
+    {kAttach,                O::Attach,                 0, 0,  F::None,          0, false, kAny, C::None},
+    {kDetach,                O::Detach,                 0, 0,  F::None,          0, false, kAny, C::None},
+    {kCountDevices,          O::CountDevices,           1, 4,  F::Fixed,         4, false, kAny, C::None},
+    {kQueryDriveLetter,      O::QueryDriveLetter,       1, 4,  F::Fixed,         4, true,  kAny, C::None},
+    {kQueryDiscoveryPosition,O::QueryDiscoveryPosition, 1, 4,  F::Fixed,         4, true,  kAny, C::None},
+    {kLoad,                  O::Load,                   0, 0,  F::None,          0, true,  kAny, C::None},
+    {kEject,                 O::Eject,                  0, 0,  F::None,          0, true,  kAny, C::None},
+    {kAcquire,               O::Acquire,                0, 0,  F::None,          0, true,  kAny, C::None},
+    {kRelease,               O::Release,                0, 0,  F::None,          0, true,  kAny, C::None},
+    {kRezero,                O::Rezero,                 0, 0,  F::None,          0, true,  kAny, C::Command},
+    {kWriteDeviceTable,      O::WriteDeviceTable,       2, 84, F::Fixed,        84, true,  kAny, C::Command},
+    {kReadDeviceTable,       O::ReadDeviceTable,        1, 84, F::Fixed,        84, true,  kAny, C::Command},
+    {kInquiry,               O::Inquiry,                1, 36, F::Fixed,        36, true,  kAny, C::None},
+    {kGetStatus,             O::GetStatus,              1, 4,  F::Fixed,         4, true,  kAny, C::Status},
+    {kReadCommon,            O::ReadCommon,             1, 0,  F::Length,        0, true,  kAny, C::Command},
+    {kEraseMemory,           O::EraseMemory,            0, 0,  F::None,          0, true,  kAny, C::Command},
+    {kWriteCommon,           O::WriteCommon,            2, 0,  F::Length,        0, true,  kAny, C::Command},
+    {kReadAttribute,         O::ReadAttribute,          1, 0,  F::Length,        0, true,  kAny, C::Command},
+    {kReadCapacity,          O::ReadCapacity,           1, 0,  F::Fixed,         8, true,  kAny, C::Command},
+    {kWriteAttribute,        O::WriteAttribute,         2, 0,  F::Length,        0, true,  kAny, C::Command},
+    {kReadSectors,           O::ReadSectors,            1, 0,  F::LengthSectors, 0, true,  kAny, C::Command},
+    {kWriteSectors,          O::WriteSectors,           2, 0,  F::LengthSectors, 0, true,  kAny, C::Command},
+    {kDownloadFirmware,      O::DownloadFirmware,       2, 0,  F::Length,        0, true,  kAny, C::Command},
+    {kVendorCommand3D,       O::VendorCommand3D,        0, 0,  F::None,          0, true,  kAny, C::Command},
+    {kAtaWriteTaskFile,      O::AtaWriteTaskFile,       2, 0,  F::Fixed,         8, true,  kAny, C::Command},
+    {kAtaReadTaskFile,       O::AtaReadTaskFile,        1, 0,  F::Fixed,         8, true,  kAny, C::Command},
+    {kAtaExecute,            O::AtaExecute,             0, 0,  F::None,          0, true,  kAny, C::Command},
+    {kAtaWriteData,          O::AtaWriteData,           2, 0,  F::LengthSectors, 0, true,  k16Bit, C::Command},
+    {kAtaReadData,           O::AtaReadData,            1, 0,  F::LengthSectors, 0, true,  k16Bit, C::Command},
 };
 // clang-format on
 

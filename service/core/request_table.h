@@ -49,6 +49,12 @@ enum class Footprint {
   LengthSectors,  // `length` sectors of 512 bytes
 };
 
+// How a request meets a socket whose reader changed since the program last
+// heard of it: a status answer shows the slot empty once, a card command is
+// answered once with a card change (as a reader-writer reports a new card);
+// the others are not told.
+enum class ChangeReport { None, Status, Command };
+
 struct RequestRow {
   uint32_t code;
   Operation operation;
@@ -58,6 +64,7 @@ struct RequestRow {
   uint32_t fixedBytes;
   bool addressesDevice;
   uint32_t maxLength;  // the operation takes `length` in fewer bits (16-bit counts)
+  ChangeReport change;
 };
 
 const RequestRow* findRequest(uint32_t code);

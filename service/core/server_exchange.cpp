@@ -98,7 +98,7 @@ ExchangeEnd serveOneRequest(ServerPipe& pipe, RequestDispatcher& dispatcher, Blo
     if (data == IoStatus::Failed || data == IoStatus::Stopped) return endOf(data);
     if (data != IoStatus::Done) return sendReply(pipe, {pipe::status::kMissingData, 0});
   }
-  reply = dispatcher.dispatch(request, block.get(), block ? size : 0);
+  reply = dispatcher.dispatch(request, block.get(), block ? size : 0, pipe.clientProcessId());
 
   if (toClient) {
     IoResult r = pipe.write(block.get(), size);

@@ -24,6 +24,8 @@ class ServerPipe {
   virtual ~ServerPipe() = default;
   virtual IoResult read(void* buffer, uint32_t size) = 0;
   virtual IoResult write(const void* data, uint32_t size) = 0;
+  // The process id of the connected client; 0 when the system cannot say.
+  virtual uint32_t clientProcessId() { return 0; }
 };
 
 enum class ConnectOutcome { Connected, Stopped };

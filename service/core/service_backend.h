@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "device_table.h"
 
@@ -22,6 +23,9 @@ class ServiceBackend {
 
   // Rebuilds the device table; returns its length.
   virtual uint32_t enumerate() = 0;
+  // What names the device at `device` in the table from one rescan to the
+  // next (its folder, drive or interface); empty when nothing does.
+  virtual std::string identity(uint32_t device) = 0;
 
   virtual SystemCallResult queryDriveLetter(uint32_t device, uint32_t* value) = 0;
   virtual SystemCallResult queryDiscoveryPosition(uint32_t device, uint32_t* value) = 0;

@@ -28,6 +28,11 @@ class FakeBackend : public ServiceBackend {
     ++enumerations;
     return devices;
   }
+  // Devices are named by their place unless a test names them.
+  std::vector<std::string> identities;
+  std::string identity(uint32_t d) override {
+    return d < identities.size() ? identities[d] : "device" + std::to_string(d);
+  }
 
   SystemCallResult queryDriveLetter(uint32_t d, uint32_t* v) override { return query("drive", d, v); }
   SystemCallResult queryDiscoveryPosition(uint32_t d, uint32_t* v) override {

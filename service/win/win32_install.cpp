@@ -1,4 +1,6 @@
 // Install and remove report nothing: each failure just ends the procedure.
+#include <string>
+
 #include "win32_service_host.h"
 
 namespace zrb2x::service::win {
@@ -22,12 +24,17 @@ class ScHandle {
 
 void installService() {
   char path[MAX_PATH];
-  if (GetModuleFileNameA(nullptr, path, MAX_PATH) == 0) return;
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  // In quotes: the manager would otherwise try each blank-separated prefix
+  // of a path with blanks as a program ("C:\Program.exe" first) and run it as
+  // LocalSystem.
+  std::string command = std::string("\"") + path + "\"";
   ScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   if (!manager.get()) return;
   ScHandle service(CreateServiceA(manager.get(), kServiceName, kDisplayName, SERVICE_ALL_ACCESS,
-                                  SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, path,
-                                  nullptr, nullptr, "\0", nullptr, nullptr));
+                                  SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                                  command.c_str(), nullptr, nullptr, "\0", nullptr, nullptr));
 }
 
 void removeService() {

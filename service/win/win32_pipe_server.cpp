@@ -19,10 +19,21 @@ NullDaclSecurity::~NullDaclSecurity() {
   if (descriptor_) GlobalFree(descriptor_);
 }
 
+#ifndef FILE_FLAG_FIRST_PIPE_INSTANCE
+#define FILE_FLAG_FIRST_PIPE_INSTANCE 0x00080000
+#endif
+
 UniqueHandle createServerPipe(const char* name, SECURITY_ATTRIBUTES* security) {
-  return UniqueHandle(CreateNamedPipeA(name, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                                       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 0, 0, 1000,
-                                       security));
+  // The flag alone is not honoured everywhere (Wine ignores it): a pipe of
+  // that name that already exists, busy or waiting, belongs to someone else.
+  // Asking does not connect to it.
+  if (WaitNamedPipeA(name, 1) || GetLastError() != ERROR_FILE_NOT_FOUND) {
+    SetLastError(ERROR_ALREADY_EXISTS);
+    return UniqueHandle();
+  }
+  return UniqueHandle(
+      CreateNamedPipeA(name, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 0, 0, 1000, security));
 }
 
 template <typename Call>
@@ -63,6 +74,17 @@ IoResult Win32PipeServer::write(const void* data, uint32_t size) {
       [&](OVERLAPPED* ov, DWORD* bytes) { return WriteFile(pipe_, data, size, bytes, ov); }, idleMs_);
   lastExchangeStopped_ = r.status == IoStatus::Stopped;
   return r;
+}
+
+// Bound at run time: systems before the call existed still run the service,
+// whose clients then count as one program.
+uint32_t Win32PipeServer::clientProcessId() {
+  using Query = BOOL(WINAPI*)(HANDLE, ULONG*);
+  static const Query query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetNamedPipeClientProcessId")));
+  ULONG id = 0;
+  if (!query || !query(pipe_, &id)) return 0;
+  return id;
 }
 
 ConnectOutcome Win32PipeServer::waitForClient() {

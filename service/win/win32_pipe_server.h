@@ -27,6 +27,9 @@ class NullDaclSecurity {
   bool valid_ = false;
 };
 
+// Creates the first instance of the pipe, and fails when the name is taken:
+// a program that made the pipe before the service would otherwise receive
+// every client's requests and could act in their name.
 UniqueHandle createServerPipe(const char* name, SECURITY_ATTRIBUTES* security);
 
 class Win32PipeServer final : public PipeListener, private ServerPipe {
@@ -45,6 +48,7 @@ class Win32PipeServer final : public PipeListener, private ServerPipe {
  private:
   IoResult read(void* buffer, uint32_t size) override;
   IoResult write(const void* data, uint32_t size) override;
+  uint32_t clientProcessId() override;
   // Runs one overlapped call to its end, or cancels it when the stop event
   // comes first (or the wait fails, or `timeoutMs` passes).
   template <typename Call>

@@ -12,6 +12,7 @@
 #include "status_report.h"
 #include "win32_device_notifier.h"
 #include "win32_pipe_server.h"
+#include "win32_process_watcher.h"
 #include "win32_service_host.h"
 
 namespace zrb2x::service::win {
@@ -96,7 +97,8 @@ void runService() {
   // system family itself.
   InProcessDevices devices;
   DeviceLibraryBackend backend(devices, threadLastError);
-  RequestDispatcher dispatcher(backend);
+  Win32ProcessWatcher watcher;
+  RequestDispatcher dispatcher(backend, &watcher);
   // Without devices the service still starts; it then serves an empty table.
   devices.OpenLibrary();
   dispatcher.enumerate();
@@ -124,7 +126,12 @@ void runService() {
     if (!security->valid()) break;
     if (!reportStatus(SERVICE_START_PENDING, NO_ERROR, kPendingHintMs)) break;
     pipe = createServerPipe(pipe::kPipeName, security->attributes());
-    if (!pipe) break;
+    if (!pipe) {
+      // Most likely another program holds the name: say why the service
+      // does not start rather than serve behind it.
+      reportEventLogError("CreateNamedPipeA");
+      break;
+    }
     if (!reportStatus(SERVICE_START_PENDING, NO_ERROR, kPendingHintMs)) break;
     if (startDeviceChangeNotifier(&notifier) != 0) break;
     notifierStarted = true;

@@ -41,6 +41,7 @@ class RecordingLink : public DeviceLink {
   bool release() override { return true; }
   bool queryDriveLetter(uint32_t*) override { return false; }
   bool queryDiscoveryPosition(uint32_t*) override { return false; }
+  std::string identity() const override { return "recording"; }
 
   // Serves 0x20/0x22 (common) and 0x24/0x26 (attribute) from `memory`.
   void backWithMemory(std::vector<uint8_t>& memory) {

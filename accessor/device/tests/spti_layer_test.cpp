@@ -45,6 +45,8 @@ class FakeSpti : public FakeSync<os::SptiSystem> {
   }
   bool passThrough(os::Handle device, const os::PassThroughRequest& request, uint32_t* error) override {
     requests.push_back(request);
+    *request.scsiStatus = os::kScsiStatusGood;
+    *request.transferred = request.count;
     if (answer) return answer(request, error);
     if (!devices[pathOf[device]].answers) return *error = 1, false;
     if (request.cdb[0] == 0x12) {
@@ -230,6 +232,43 @@ TEST_F(SptiCommandTest, EjectLocksDismountsEjectsAndUnlocks) {
   ASSERT_TRUE(link->eject());
   EXPECT_EQ(system.volumeCalls, (std::vector<std::string>{"lock", "dismount", "eject", "unlock"}));
   EXPECT_EQ(system.openHandles.size(), 32u);
+}
+
+}  // namespace
+}  // namespace zrb2x::test
+
+namespace zrb2x::test {
+namespace {
+
+// A request the system carried out is a success only when the target said
+// GOOD and the whole transfer moved; otherwise its sense, or a failure when
+// it gave none.
+TEST_F(SptiCommandTest, OnlyAGoodStatusWithTheWholeTransferIsASuccess) {
+  struct Case {
+    uint8_t status;
+    uint32_t transferred;
+    uint8_t senseKey;
+    uint32_t expected;
+  };
+  const Case cases[] = {
+      {0x00, 2, 0, 0},                       // good, whole
+      {0x08, 2, 0, result::kHardwareError},  // busy
+      {0x18, 2, 0, result::kHardwareError},  // reservation conflict
+      {0x02, 2, 0, result::kHardwareError},  // check condition without sense data
+      {0x02, 2, 0x03, 0x03},                 // check condition with its sense
+      {0x00, 1, 0, result::kHardwareError},  // data phase cut short
+      {0x00, 0, 0, result::kHardwareError},
+  };
+  for (const Case& c : cases) {
+    system.answer = [&](const os::PassThroughRequest& r, uint32_t*) {
+      *r.scsiStatus = c.status;
+      *r.transferred = c.transferred;
+      r.sense[2] = c.senseKey;
+      return true;
+    };
+    EXPECT_EQ(link->execute(Direction::In, 10, data, 2), c.expected)
+        << "status " << int(c.status) << " moved " << c.transferred;
+  }
 }
 
 }  // namespace

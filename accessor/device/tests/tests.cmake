@@ -16,7 +16,8 @@ set(device_test_sources
   ${device_test_dir}/usb_driver_layer_test.cpp)
 zrb_host_test(device_tests SOURCES ${device_test_sources} LIBS zrb2x_device)
 zrb_windows_test(device_tests_win SOURCES ${device_test_sources} LIBS zrb2x_device)
-zrb_windows_test(device_wine_tests SOURCES ${device_test_dir}/win/two_process_test.cpp LIBS zrb2x_device)
+zrb_windows_test(device_wine_tests SOURCES ${device_test_dir}/win/two_process_test.cpp
+  ${device_test_dir}/win/aspi_abort_win_test.cpp LIBS zrb2x_device)
 zrb_windows_test(device_wine_tests_win98 WIN98 SOURCES ${device_test_dir}/win/two_process_test.cpp LIBS zrb2x_device)
 
 # The virtual reader's description parser and command execution take outside

@@ -145,6 +145,15 @@ TEST_F(UsbTest, AFailedDataPhaseResetsThePipeAndAsksForTheSense) {
   EXPECT_EQ(ioctls[3].bytes[20], 18);
 }
 
+// A failed data phase whose sense answer is empty (or a short transfer, which
+// the system reports as a failed read) did not succeed.
+TEST_F(UsbTest, AFailedDataPhaseWithoutSenseDataIsAFailure) {
+  system.senseKey = 0;
+  system.senseAsc = 0;
+  system.readErrors[device + "\\if000pipe000"] = {13};  // the data, cut short
+  EXPECT_EQ(link->execute(Direction::In, 10, data, 2), result::kHardwareError);
+}
+
 TEST_F(UsbTest, AFailedStatusReadResetsTheStatusPipeButACrcErrorDoesNot) {
   system.readErrors[device + "\\if000pipe002"] = {1167};
   EXPECT_EQ(link->execute(Direction::Out, 10, data, 2), result::kNotReady);

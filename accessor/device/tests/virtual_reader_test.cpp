@@ -8,6 +8,7 @@
 #include "card_status.h"
 #include "commands.h"
 #include "device_result.h"
+#include "virtual/os_files.h"
 #include "virtual_fixture.h"
 
 namespace zrb2x::test {
@@ -295,6 +296,69 @@ TEST_F(VirtualReaderTest, RequestSenseTellsTheLastFailureOnceAndHousekeepingComm
   EXPECT_EQ(cmd::ejectMedium(link), 0u);
   EXPECT_TRUE(devices_->Load(0));
   EXPECT_TRUE(devices_->Eject(0));
+}
+
+// The access service acts on reader folders with the system's rights: a
+// file of a reader that is a link to somewhere else is never written through,
+// and a reader folder that is a link is not listed.
+TEST_F(VirtualReaderTest, AReaderWhoseFilesLeadElsewhereIsNotTouched) {
+  setUpReader(CardTemplate::Sram, {"ZRB-22G", "2.00"});
+  zrb::test::ScratchDir elsewhere;
+  const auto victim = elsewhere / "victim.bin";
+  const std::vector<uint8_t> original(std::filesystem::file_size(reader() / "common.img"), 0x11);
+  std::ofstream(victim, std::ios::binary)
+      .write(reinterpret_cast<const char*>(original.data()), static_cast<std::streamsize>(original.size()));
+  auto victimUnchanged = [&] {
+    std::ifstream in(victim, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()) ==
+           original;
+  };
+  std::vector<uint8_t> image = pattern(0x24001, 5);  // a download the reader would take
+  image[8200] = 0;
+  image[8201] = 0x02;
+  image[8202] = 0x40;
+  image[8203] = 0x01;
+  image.push_back(0xFF);
+  const auto download = [&] {
+    return devices_->DownloadFirmware(0, image.data(), static_cast<uint32_t>(image.size()));
+  };
+
+  // firmware.bin as a second name of a file elsewhere.
+  std::error_code error;
+  std::filesystem::create_hard_link(victim, reader() / "firmware.bin", error);
+  ASSERT_FALSE(error) << error.message();
+  EXPECT_EQ(download(), result::kInternalFailure);
+  EXPECT_TRUE(victimUnchanged());
+  std::filesystem::remove(reader() / "firmware.bin");
+
+  // Symbolic links, where the system lets the test make them.
+  std::filesystem::create_symlink(victim, reader() / "firmware.bin", error);
+  if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
+  EXPECT_EQ(download(), result::kInternalFailure);
+  std::filesystem::remove(reader() / "firmware.bin");
+  std::filesystem::remove(reader() / "common.img");
+  std::filesystem::create_symlink(victim, reader() / "common.img");
+  const uint8_t word[2] = {0xAB, 0xCD};
+  EXPECT_NE(devices_->WriteCommon(0, 0, 2, word), 0u);
+  EXPECT_TRUE(victimUnchanged());
+  std::filesystem::remove(reader() / "common.img");
+
+  ASSERT_EQ(virt::createReader(elsewhere / "outside", {}), "");
+  std::filesystem::create_directory_symlink(elsewhere / "outside", scratch_.path() / "r5");
+  EXPECT_EQ(devices_->CountDevices(), 1u);
+}
+
+// The service hands a failed query's last error to the client: it must be the
+// query's own, not what an earlier call of the thread left behind.
+TEST_F(VirtualReaderTest, TheTransportQueriesFailWithNotSupported) {
+  setUpReader(CardTemplate::Sram);
+  uint32_t value = 0;
+  virt::setLastSystemError(997);
+  EXPECT_FALSE(devices_->QueryDriveLetter(0, &value));
+  EXPECT_EQ(virt::lastSystemError(), virt::kErrorNotSupported);
+  virt::setLastSystemError(997);
+  EXPECT_FALSE(devices_->QueryDiscoveryPosition(0, &value));
+  EXPECT_EQ(virt::lastSystemError(), virt::kErrorNotSupported);
 }
 
 TEST_F(VirtualReaderTest, UnalignedCommonMemoryCommandsAreRefusedAsOurOwnBug) {

@@ -102,6 +102,10 @@ bool AspiLink::queryDriveLetter(uint32_t* value) {
   return true;
 }
 
+std::string AspiLink::identity() const {
+  return "aspi:" + std::to_string(adapter_) + ":" + std::to_string(target_) + ":" + std::to_string(lun_);
+}
+
 bool AspiLink::queryDiscoveryPosition(uint32_t* value) {
   *value = index_;
   return true;

@@ -29,6 +29,7 @@ class AspiLink : public DeviceLink {
   bool release() override;
   bool queryDriveLetter(uint32_t* value) override;
   bool queryDiscoveryPosition(uint32_t* value) override;
+  std::string identity() const override;
 
   char driveLetter() const { return driveLetter_; }
 

@@ -52,10 +52,22 @@ uint32_t sendPassThrough(os::SptiSystem& system, os::Handle device, const os::Sc
   request.data = data;
   request.count = count;
   request.sense = sense;
+  uint8_t scsiStatus = 0;
+  uint32_t transferred = 0;
+  request.scsiStatus = &scsiStatus;
+  request.transferred = &transferred;
   for (uint32_t repeat = 0;; ++repeat) {
     std::fill(std::begin(sense), std::end(sense), 0);
+    scsiStatus = 0xFF;
+    transferred = 0;
     uint32_t error = 0;
-    if (system.passThrough(device, request, &error)) return resultFromSense(sense);
+    if (system.passThrough(device, request, &error)) {
+      if (const uint32_t fromSense = resultFromSense(sense)) return fromSense;
+      // Busy, a reservation conflict, a check condition without sense data or
+      // a data phase cut short did not do what was asked.
+      if (scsiStatus != os::kScsiStatusGood || transferred != count) return result::kHardwareError;
+      return result::kOk;
+    }
     if (error != os::kErrorGenFailure || repeat == kGeneralFailureRepeats) return result::kHardwareError;
     system.sleep(100);
   }

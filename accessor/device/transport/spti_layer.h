@@ -36,6 +36,9 @@ class SptiLink : public DeviceLink {
   bool release() override;
   bool queryDriveLetter(uint32_t* value) override;
   bool queryDiscoveryPosition(uint32_t* value) override;
+  // The volume when the system named one: a drive letter may come to mean
+  // another device.
+  std::string identity() const override { return volumeName.empty() ? path : volumeName; }
 
   // Filled by the scan.
   std::string path;

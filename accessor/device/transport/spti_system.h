@@ -25,7 +25,13 @@ struct PassThroughRequest {
   uint32_t count = 0;
   uint32_t timeoutSeconds = 32;
   uint8_t* sense = nullptr;  // 24 bytes, cleared by the caller
+  // Filled by the system when the request was sent: the target's SCSI status
+  // and the bytes the data phase moved.
+  uint8_t* scsiStatus = nullptr;
+  uint32_t* transferred = nullptr;
 };
+
+constexpr uint8_t kScsiStatusGood = 0x00;
 
 class SptiSystem : public Sync {
  public:

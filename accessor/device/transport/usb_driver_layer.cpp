@@ -56,7 +56,11 @@ uint32_t senseAfterFailure(os::UsbDriverSystem& system, const OpenDevice& device
   std::memcpy(block + 16, requestSense, sizeof requestSense);
   uint8_t sense[cmd::kSenseLength] = {};
   const uint32_t r = runOnce(system, device, block, 6, Direction::In, sense, cmd::kSenseLength);
-  return r ? r : resultFromSense(sense);
+  if (r) return r;
+  // The data phase failed: a sense answer without an error does not make
+  // the command a success (its data never arrived whole).
+  const uint32_t fromSense = resultFromSense(sense);
+  return fromSense ? fromSense : result::kHardwareError;
 }
 
 void resetPipe(os::UsbDriverSystem& system, os::Handle pipe) {
@@ -156,7 +160,7 @@ uint32_t UsbDriverLayer::scan(uint32_t limit) {
   if (mutexes_.empty()) return 0;
   const uint32_t count = system_.countInterfaces(std::min(limit, kMaxUsbDevices));
   for (uint32_t i = 0; i < count && i < limit && i < kMaxUsbDevices; ++i)
-    links_.push_back(std::make_unique<UsbDriverLink>(*this, i));
+    links_.push_back(std::make_unique<UsbDriverLink>(*this, i, system_.interfacePath(i)));
   return static_cast<uint32_t>(links_.size());
 }
 

@@ -26,7 +26,8 @@ class UsbDriverLayer;
 
 class UsbDriverLink : public DeviceLink {
  public:
-  UsbDriverLink(UsbDriverLayer& layer, uint32_t index) : layer_(layer), index_(index) {}
+  UsbDriverLink(UsbDriverLayer& layer, uint32_t index, std::string interfacePath)
+      : layer_(layer), index_(index), interfacePath_(std::move(interfacePath)) {}
 
   uint8_t* cdbBuffer() override { return block_ + 16; }
   uint32_t execute(Direction direction, uint32_t cdbLength, void* data, uint32_t count) override;
@@ -36,11 +37,13 @@ class UsbDriverLink : public DeviceLink {
   bool release() override { return true; }
   bool queryDriveLetter(uint32_t* value) override;
   bool queryDiscoveryPosition(uint32_t* value) override;
+  std::string identity() const override { return interfacePath_; }
 
  private:
   bool startStop(uint32_t (*command)(DeviceLink&));
   UsbDriverLayer& layer_;
   uint32_t index_;
+  std::string interfacePath_;              // as found by the scan
   uint8_t block_[16 + kCdbCapacity] = {};  // command-block prefix, then the CDB
 };
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace zrb2x::win {
 namespace {
@@ -66,7 +67,20 @@ constexpr WORD minorCode(os::BlockControl what) {
   return 0;
 }
 
-ExecuteRequest* requestOf(os::AspiCommand& c) { return reinterpret_cast<ExecuteRequest*>(c.request); }
+// A request block in flight with its own data buffer. The manager writes into
+// both until the request completes, which after an abort may be later than
+// the caller can wait: the caller's buffer is then no longer touched, and a
+// block that never completes is left to the manager rather than freed.
+struct InFlight {
+  ExecuteRequest request;
+  std::vector<uint8_t> data;
+};
+
+// How long an aborted request is given to complete before it is left alone.
+constexpr DWORD kAbortCompletionMs = 2000;
+
+InFlight* inFlightOf(os::AspiCommand& c) { return reinterpret_cast<InFlight*>(c.request); }
+ExecuteRequest* requestOf(os::AspiCommand& c) { return &inFlightOf(c)->request; }
 
 std::optional<std::string> stringValue(HKEY root, const std::string& path, const char* name) {
   HKEY key = nullptr;
@@ -86,6 +100,17 @@ AspiSystem::~AspiSystem() { unloadManager(); }
 
 bool AspiSystem::loadManager() {
   unloadManager();
+  if (givenSend_) {
+    send_ = givenSend_;
+    supportInfo_ = givenSupportInfo_;
+    bool ok = true;
+    for (HANDLE& event : events_) {
+      event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+      ok = ok && event;
+    }
+    if (!ok) unloadManager();
+    return ok;
+  }
   manager_ = LoadLibraryA("WNASPI32.DLL");
   if (manager_) {
     send_ =
@@ -132,8 +157,11 @@ bool AspiSystem::adapterAnswers(uint8_t adapter) {
 
 uint8_t AspiSystem::submit(os::AspiCommand& c) {
   if (!send_ || c.slot >= events_.size()) return os::kAspiInitFailure;
-  auto request = std::make_unique<ExecuteRequest>();
-  std::memset(request.get(), 0, sizeof(ExecuteRequest));
+  auto flight = std::make_unique<InFlight>();
+  ExecuteRequest* request = &flight->request;
+  std::memset(request, 0, sizeof(ExecuteRequest));
+  flight->data.resize(c.count);
+  if (c.direction == Direction::Out && c.count) std::memcpy(flight->data.data(), c.data, c.count);
   request->command = kExecute;
   request->adapter = c.adapter;
   request->target = c.target;
@@ -142,24 +170,25 @@ uint8_t AspiSystem::submit(os::AspiCommand& c) {
                                    : c.direction == Direction::Out ? kDirectionOut
                                                                    : 0);
   request->length = c.count;
-  request->buffer = static_cast<BYTE*>(c.data);
+  request->buffer = flight->data.data();
   request->senseLength = 14;
   request->cdbLength = c.cdbLength;
   std::memcpy(request->cdb, c.cdb, std::min<size_t>(c.cdbLength, sizeof request->cdb));
   request->postProcess = events_[c.slot];
   ResetEvent(events_[c.slot]);
-  c.request = reinterpret_cast<uintptr_t>(request.release());
+  c.request = reinterpret_cast<uintptr_t>(flight.release());
   const uint8_t status = static_cast<uint8_t>(send_(requestOf(c)));
   if (status != os::kAspiPending) finish(c);
   return status;
 }
 
 void AspiSystem::finish(os::AspiCommand& c) {
-  std::unique_ptr<ExecuteRequest> request(requestOf(c));
+  std::unique_ptr<InFlight> flight(inFlightOf(c));
   c.request = 0;
-  if (!request) return;
-  c.status = request->status;
-  std::memcpy(c.sense, request->sense, sizeof c.sense);
+  if (!flight) return;
+  c.status = flight->request.status;
+  std::memcpy(c.sense, flight->request.sense, sizeof c.sense);
+  if (c.direction == Direction::In && c.count) std::memcpy(c.data, flight->data.data(), c.count);
 }
 
 bool AspiSystem::waitForCompletion(os::AspiCommand& c, uint32_t timeoutMs) {
@@ -178,7 +207,15 @@ void AspiSystem::abort(os::AspiCommand& c) {
   request.adapter = c.adapter;
   request.toAbort = requestOf(c);
   if (send_) send_(&request);
-  finish(c);
+  // The aborted request still completes (as aborted); only then is its block
+  // free. One that does not complete in time keeps its block for good.
+  ExecuteRequest* pending = requestOf(c);
+  if (WaitForSingleObject(events_[c.slot], kAbortCompletionMs) == WAIT_OBJECT_0 ||
+      pending->status != os::kAspiPending) {
+    finish(c);
+  } else {
+    c.request = 0;  // left to the manager
+  }
 }
 
 bool AspiSystem::blockDeviceControl(uint8_t driveNumber, os::BlockControl what) {

@@ -9,6 +9,14 @@ namespace zrb2x::win {
 
 class AspiSystem : public Win32Sync<os::AspiSystem> {
  public:
+  using SendCommand = DWORD(__cdecl*)(void*);
+  using GetSupportInfo = DWORD(__cdecl*)();
+
+  AspiSystem() = default;
+  // A manager given directly instead of "WNASPI32.DLL" (tests): no block-device
+  // control then.
+  AspiSystem(SendCommand send, GetSupportInfo supportInfo)
+      : givenSend_(send), givenSupportInfo_(supportInfo) {}
   ~AspiSystem() override;
   bool loadManager() override;
   void unloadManager() override;
@@ -23,10 +31,10 @@ class AspiSystem : public Win32Sync<os::AspiSystem> {
   std::optional<std::string> enumValue(const std::string& hardwareKey, const char* name) override;
 
  private:
-  using SendCommand = DWORD(__cdecl*)(void*);
-  using GetSupportInfo = DWORD(__cdecl*)();
   void finish(os::AspiCommand& command);
 
+  SendCommand givenSend_ = nullptr;
+  GetSupportInfo givenSupportInfo_ = nullptr;
   HMODULE manager_ = nullptr;
   SendCommand send_ = nullptr;
   GetSupportInfo supportInfo_ = nullptr;

@@ -63,6 +63,8 @@ bool SptiSystem::passThrough(os::Handle device, const os::PassThroughRequest& r,
     return false;
   }
   std::memcpy(r.sense, block.sense, sizeof block.sense);
+  if (r.scsiStatus) *r.scsiStatus = p.ScsiStatus;
+  if (r.transferred) *r.transferred = p.DataTransferLength;
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace zrb2x::virt {
 
@@ -39,6 +40,25 @@ class ExclusiveClaim {
 };
 
 std::unique_ptr<ExclusiveClaim> tryClaimExclusive(const std::filesystem::path& readerFolder);
+
+// The access service works on reader folders with the system's rights; it
+// must not be turned onto files elsewhere. isLinkFree: `entry` is missing, or
+// is neither a symbolic link nor a junction or other reparse point (cheap, for
+// every command). hasOneName: `file` is missing or has no other hard link
+// (checked before a file is written by name; mapped images and claims check
+// their open handle).
+bool isLinkFree(const std::filesystem::path& entry);
+bool hasOneName(const std::filesystem::path& file);
+
+// Replaces the content of `file` (created when missing) with `bytes`, never
+// through a link and never into a file with another hard link.
+bool writeFileInPlace(const std::filesystem::path& file, const std::string& bytes);
+
+// The calling thread's last-error value, which a failed system-level device
+// call leaves for its caller (Windows: the thread's last error).
+void setLastSystemError(uint32_t error);
+uint32_t lastSystemError();
+constexpr uint32_t kErrorNotSupported = 50;
 
 // Holds a ReaderLock for a scope.
 class ReaderLockGuard {

@@ -164,13 +164,20 @@ std::optional<ReaderState> loadReaderState(const std::filesystem::path& folder) 
 }
 
 bool saveReaderState(const std::filesystem::path& folder, const ReaderState& state) {
-  std::ofstream out(folder / kDescriptionFile, std::ios::binary | std::ios::trunc);
-  out << formatReaderState(state);
-  out.close();
-  return !out.fail();
+  return writeFileInPlace(folder / kDescriptionFile, formatReaderState(state));
+}
+
+// The images and lock files are opened without following a link, and the
+// firmware image is checked where it is written; what every command opens by
+// name is the folder and its description.
+bool folderStaysInPlace(const std::filesystem::path& folder) {
+  return isLinkFree(folder) && isLinkFree(folder / kDescriptionFile);
 }
 
 uint32_t executeVirtualCommand(const std::filesystem::path& folder, const CommandIo& io) {
+  // A reader whose folder or files lead elsewhere has failed: nothing of it
+  // is read or written.
+  if (!folderStaysInPlace(folder)) return result::kInternalFailure;
   auto state = loadReaderState(folder);
   if (!state) return result::kInternalFailure;
   Session session(folder, std::move(*state));

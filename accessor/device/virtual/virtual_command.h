@@ -40,6 +40,10 @@ struct CommandIo {
   uint32_t count;
 };
 
+// Whether the reader's folder and its description are free of links and
+// reparse points: only then does a command touch the reader.
+bool folderStaysInPlace(const std::filesystem::path& folder);
+
 // Runs one command; the caller holds the reader's lock.
 uint32_t executeVirtualCommand(const std::filesystem::path& folder, const CommandIo& io);
 

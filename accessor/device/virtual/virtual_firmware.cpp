@@ -89,6 +89,10 @@ uint32_t piece(Session& s, const CommandIo& io) {
 
 uint32_t handleWriteBuffer(Session& s, const CommandIo& io) {
   if (io.direction != Direction::Out) return result::kInvalidField;
+  // The image is written by name: never through a link, never into a file
+  // that has another name.
+  const auto file = s.folder() / kFirmwareFile;
+  if (!isLinkFree(file) || !hasOneName(file)) return result::kInternalFailure;
   if (downloadMethodFor(revisionFromText(s.state.revision.c_str())) == DownloadMethod::SingleCommand)
     return singleCommand(s, io);
   return io.cdb[1] == 0 && io.cdb[2] == 0x01 ? header(s, io) : piece(s, io);

@@ -56,7 +56,9 @@ std::vector<std::filesystem::path> findReaderFolders(const std::filesystem::path
   std::error_code error;
   for (std::filesystem::directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
     std::error_code ignored;
-    if (it->is_directory(ignored) && std::filesystem::is_regular_file(it->path() / kDescriptionFile, ignored))
+    if (it->is_directory(ignored) &&
+        std::filesystem::is_regular_file(it->path() / kDescriptionFile, ignored) &&
+        folderStaysInPlace(it->path()))
       folders.push_back(it->path());
   }
   std::sort(folders.begin(), folders.end(),

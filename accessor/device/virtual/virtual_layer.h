@@ -25,12 +25,19 @@ class VirtualLink : public DeviceLink {
   bool eject() override { return true; }  // a PC Card slot ejects by hand
   bool acquire() override;
   bool release() override;
-  bool queryDriveLetter(uint32_t*) override { return false; }
-  bool queryDiscoveryPosition(uint32_t*) override { return false; }
+  // A virtual reader has neither a drive nor a discovery position; the
+  // failure says so as the last error, not whatever an earlier call left.
+  bool queryDriveLetter(uint32_t*) override { return unsupported(); }
+  bool queryDiscoveryPosition(uint32_t*) override { return unsupported(); }
+  std::string identity() const override { return folder_.string(); }
 
   const std::filesystem::path& folder() const { return folder_; }
 
  private:
+  static bool unsupported() {
+    setLastSystemError(kErrorNotSupported);
+    return false;
+  }
   std::filesystem::path folder_;
   std::unique_ptr<ReaderLock> lock_;
   std::unique_ptr<ExclusiveClaim> claim_;

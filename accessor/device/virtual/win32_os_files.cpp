@@ -84,13 +84,56 @@ class FileClaim : public ExclusiveClaim {
   Handle file_;
 };
 
+// A file with another hard link may be a system file under a second name.
+bool singleName(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file, &info)) return false;
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || info.nNumberOfLinks <= 1;
+}
+
 }  // namespace
+
+bool isLinkFree(const std::filesystem::path& entry) {
+  const DWORD attributes = GetFileAttributesW(entry.wstring().c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+  }
+  return !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool hasOneName(const std::filesystem::path& file) {
+  Handle handle(CreateFileW(file.wstring().c_str(), FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle.get()) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+  }
+  return singleName(handle.get());
+}
+
+bool writeFileInPlace(const std::filesystem::path& file, const std::string& bytes) {
+  Handle handle(CreateFileW(file.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                            nullptr));
+  if (!handle.get() || !singleName(handle.get())) return false;
+  DWORD written = 0;
+  if (!bytes.empty() &&
+      (!WriteFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+       written != bytes.size()))
+    return false;
+  return SetEndOfFile(handle.get()) != 0;
+}
+
+void setLastSystemError(uint32_t error) { SetLastError(error); }
+uint32_t lastSystemError() { return GetLastError(); }
 
 std::unique_ptr<MappedImage> mapImage(const std::filesystem::path& file) {
   Handle handle(CreateFileW(file.wstring().c_str(), GENERIC_READ | GENERIC_WRITE,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                            nullptr));
-  if (!handle.get()) return nullptr;
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!handle.get() || !singleName(handle.get())) return nullptr;
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(handle.get(), &size) || size.QuadPart > 0x7FFFFFFF) return nullptr;
   if (size.QuadPart == 0) return std::make_unique<Win32MappedImage>(nullptr, 0);
@@ -106,9 +149,14 @@ std::unique_ptr<ReaderLock> makeReaderLock(const std::filesystem::path& folder) 
 }
 
 std::unique_ptr<ExclusiveClaim> tryClaimExclusive(const std::filesystem::path& folder) {
-  HANDLE file = CreateFileW((folder / kExclusiveFile).wstring().c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW((folder / kExclusiveFile).wstring().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
+  if (!singleName(file)) {
+    CloseHandle(file);
+    return nullptr;
+  }
   return std::make_unique<FileClaim>(file);
 }
 

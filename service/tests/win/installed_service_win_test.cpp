@@ -74,7 +74,9 @@ TEST_F(InstalledServiceTest, InstallsAutoStartServesStopsOnRequestAndRemoves) {
   EXPECT_EQ(config->dwStartType, static_cast<DWORD>(SERVICE_AUTO_START));
   EXPECT_EQ(config->dwServiceType & SERVICE_WIN32_OWN_PROCESS, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
   EXPECT_STREQ(config->lpDisplayName, "ZRB-2x Access Service");
-  EXPECT_EQ(_stricmp(config->lpBinaryPathName, serviceProgramPath().c_str()), 0) << config->lpBinaryPathName;
+  // Quoted, so that a path with blanks cannot start another program.
+  const std::string quoted = "\"" + serviceProgramPath() + "\"";
+  EXPECT_EQ(_stricmp(config->lpBinaryPathName, quoted.c_str()), 0) << config->lpBinaryPathName;
   CloseServiceHandle(handle);
 
   auto devices = attach();
@@ -121,6 +123,23 @@ TEST_F(InstalledServiceTest, AReaderPluggedInIsCountedAfterTheDeviceChangeBroadc
   EXPECT_EQ(devices->CountDevices(), 1u);
   EXPECT_GE(sendDeviceChangeToServiceWindows(), 1);
   EXPECT_EQ(devices->CountDevices(), 2u);
+}
+
+TEST_F(InstalledServiceTest, AReaderThatSortsFirstLeavesARunningProgramsSocketOnItsCard) {
+  auto running = attach();
+  ASSERT_EQ(running->CountDevices(), 1u);
+  const uint8_t mark[4] = {0x4D, 0x41, 0x52, 0x4B};
+  ASSERT_EQ(running->WriteCommon(0, 0x200, 4, mark), 0u);
+
+  addReader(scratch.path() / "a0", virt::CardTemplate::Sram);  // sorts before r0
+  EXPECT_GE(sendDeviceChangeToServiceWindows(), 1);
+  auto newcomer = attach();
+  EXPECT_EQ(newcomer->CountDevices(), 2u);
+
+  uint8_t back[4] = {};
+  EXPECT_EQ(running->ReadCommon(0, 0x200, 4, back), 0u);
+  EXPECT_EQ(std::vector<uint8_t>(back, back + 4), std::vector<uint8_t>(mark, mark + 4));
+  EXPECT_EQ(newcomer->WriteCommon(1, 0x200, 4, mark), 0u);  // the new reader took the next number
 }
 
 TEST_F(InstalledServiceTest, SeveralClientProcessesAtOnceKeepTheirDataApart) {
@@ -180,6 +199,41 @@ TEST_F(InstalledServiceTest, AClientKilledMidExchangeLeavesTheServiceServingEver
   EXPECT_EQ(service.state(), static_cast<DWORD>(SERVICE_RUNNING));
 }
 
+// Runs this test program as a child in the given mode; its exit code.
+DWORD runChild(const char* mode, const char* test) {
+  SetEnvironmentVariableA(kChildEnv, mode);
+  const DWORD code = runProgram("\"" + zrb::test::executableDirectory() +
+                                    "\\service_installed_tests_win.exe\" --gtest_filter=ChildClient." + test,
+                                120000);
+  SetEnvironmentVariableA(kChildEnv, nullptr);
+  return code;
+}
+
+TEST_F(InstalledServiceTest, ASocketHeldByOneProgramIsNotTakenOrFreedByAnother) {
+  auto devices = attach();
+  ASSERT_TRUE(devices->AcquireDevice(0));
+  EXPECT_EQ(runChild("lock", "CannotTakeOrFreeTheHeldSocket"), 0u);
+  EXPECT_TRUE(devices->AcquireDevice(0));  // still this program's
+  ASSERT_TRUE(devices->ReleaseDevice(0));
+  EXPECT_EQ(runChild("lock", "TakesTheSocketAndEndsHoldingIt"), 0xDEADu);
+  // The holder ended without giving the socket back: it is free again.
+  EXPECT_TRUE(devices->AcquireDevice(0));
+  EXPECT_TRUE(devices->ReleaseDevice(0));
+}
+
+TEST_F(InstalledServiceTest, AProgramThatTookThePipesNameFirstKeepsTheServiceFromStarting) {
+  ASSERT_TRUE(service.requestStop());
+  ASSERT_TRUE(service.waitFor(SERVICE_STOPPED));
+  HANDLE squatter = CreateNamedPipeA(pipe::kPipeName, PIPE_ACCESS_DUPLEX,
+                                     PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
+                                     PIPE_UNLIMITED_INSTANCES, 0, 0, 1000, nullptr);
+  ASSERT_NE(squatter, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(service.start());
+  EXPECT_EQ(service.state(), static_cast<DWORD>(SERVICE_STOPPED));
+  CloseHandle(squatter);
+  EXPECT_TRUE(service.start());
+}
+
 TEST(ServiceProgram, WordsWithoutADashOrSlashStartTheDispatcherWhichEndsAtOnce) {
   if (std::getenv(kChildEnv)) GTEST_SKIP() << "child process";
   ServiceManager service;
@@ -204,6 +258,26 @@ TEST(ChildClient, WritesAndReadsItsOwnRange) {
     ASSERT_EQ(devices->ReadCommon(0, me * kChildSpan, kChildSpan, back.data()), 0u);
     ASSERT_EQ(back, data) << "round " << round;
   }
+}
+
+TEST(ChildClient, CannotTakeOrFreeTheHeldSocket) {
+  const char* mode = std::getenv(kChildEnv);
+  if (!mode || std::string(mode) != "lock") GTEST_SKIP() << "runs as a child process";
+  auto devices = attach();
+  ASSERT_TRUE(devices->connected());
+  EXPECT_FALSE(devices->AcquireDevice(0));
+  devices->ReleaseDevice(0);  // frees nothing: this program holds nothing
+  EXPECT_FALSE(devices->AcquireDevice(0));
+  uint32_t word = 0;
+  EXPECT_EQ(devices->GetStatus(0, &word), 0u);  // the card itself stays reachable
+}
+
+TEST(ChildClient, TakesTheSocketAndEndsHoldingIt) {
+  const char* mode = std::getenv(kChildEnv);
+  if (!mode || std::string(mode) != "lock") GTEST_SKIP() << "runs as a child process";
+  auto devices = attach();
+  if (!devices->AcquireDevice(0)) ExitProcess(1);
+  TerminateProcess(GetCurrentProcess(), 0xDEAD);  // no detach, no release
 }
 
 TEST(ChildClient, HoldsAnExchangeOpen) {
