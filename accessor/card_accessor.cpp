@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "device_results.h"
+#include "device_result.h"
 
 namespace accessor {
 
@@ -76,13 +76,23 @@ uint8_t statusByte(uint32_t readerStatus) {
   return byte;
 }
 
+// Result of a region table read or write.
+int32_t tableResult(uint32_t deviceResult) {
+  if (deviceResult == 0) return CS_OK;
+  return zrb2x::meansNoCard(deviceResult) ? CS_NO_CARD : CS_DEVICE_FAILURE;
+}
+
 }  // namespace
 
 int32_t CardAccessor::status(SocketState& socket, const Call& call) {
   uint32_t readerStatus = 0;
   const uint32_t result = ops_.GetStatus(call.device, &readerStatus);
   // Not ready and unit attention still carry a status that describes the slot.
-  if (result != 0 && result != kSenseNotReady && result != kSenseUnitAttention) return CS_DEVICE_FAILURE;
+  // (The device library's status poll answers exactly these two when it has
+  // a status word; any other result, a card change with its sense code
+  // included, is a failure here.)
+  if (result != 0 && result != zrb2x::result::kNotReady && result != zrb2x::result::kUnitAttention)
+    return CS_DEVICE_FAILURE;
 
   const uint8_t byte = statusByte(readerStatus);
   if (call.data) *static_cast<uint8_t*>(call.data) = byte;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_backend.h"
-#include "scripted_pipe.h"
+#include "pipe/scripted_pipe.h"
 #include "server_exchange.h"
 
 namespace zrb2x::service {

@@ -10,7 +10,7 @@
 
 #include "pipe_transport.h"
 #include "request_dispatcher.h"
-#include "scripted_pipe.h"
+#include "pipe/scripted_pipe.h"
 #include "server_exchange.h"
 
 namespace zrb2x::pipe::test {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "fake_backend.h"
-#include "scripted_pipe.h"
+#include "pipe/scripted_pipe.h"
 #include "server_exchange.h"
 
 namespace {

@@ -1,7 +1,8 @@
-// A connection whose client side is a script of messages: reads take the
-// queued messages in order (message boundaries kept, as in a message-type
-// pipe), writes are recorded. An exhausted script reads as a client that has
-// gone away.
+// A service-side connection whose client side is a script of messages, shared
+// by the service's tests, its fuzz target and the pipe client's loopback
+// tests: reads take the queued messages in order (message boundaries kept, as
+// in a message-type pipe), writes are recorded. An exhausted script reads as a
+// client that has gone away.
 #pragma once
 
 #include <algorithm>

@@ -32,10 +32,13 @@ constexpr uint32_t kWriteProtected = 0x27000007;
 constexpr uint32_t kInternalFailure = 0x44000004;
 }  // namespace result
 
+// "No card": a sense key of 2 (not ready) or 6 (unit attention) means the
+// slot has no card, or has just had its card changed; any other non-zero
+// result is a failure. Every layer that classifies results asks this.
+constexpr bool meansNoCard(uint32_t r) { return senseKeyOf(r) == 2 || senseKeyOf(r) == 6; }
+
 // A status command answered with "no card" or "unit attention" still carries a
 // valid status word.
-constexpr bool isValidStatusResult(uint32_t r) {
-  return r == result::kOk || senseKeyOf(r) == 2 || senseKeyOf(r) == 6;
-}
+constexpr bool isValidStatusResult(uint32_t r) { return r == result::kOk || meansNoCard(r); }
 
 }  // namespace zrb2x
