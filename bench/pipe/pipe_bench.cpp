@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "card_manager_binding.h"
 #include "card_service.h"
 #include "in_process_devices.h"
 #include "pipe_devices.h"
@@ -19,6 +20,7 @@
 #include "service_control.h"
 #include "virtual/card_templates.h"
 #include "win/module_dir.h"
+#include "win32_module_loader.h"
 #include "win32_pipe_transport.h"
 
 namespace {
@@ -166,21 +168,19 @@ Row pipeClient() {
 
 Row slothub() {
   Row none{"slothub.dll -> service", -1, -1, false, ""};
-  const std::string bin = zrb::test::deliverableDirectory();
-  SetDllDirectoryA(bin.c_str());
-  HMODULE module = LoadLibraryA((bin + "\\slothub.dll").c_str());
-  if (!module) return none.note = "slothub.dll not found", none;
-  auto veskcm = reinterpret_cast<cardservice::CardEntry>(GetProcAddress(module, "VESKCM"));
-  auto service = reinterpret_cast<cardservice::LegacyEntry>(GetProcAddress(module, "SlotHubService"));
+  // The manager bound by name from the deliverables' folder, as programs bind it.
+  SetDllDirectoryA(zrb::test::deliverableDirectory().c_str());
+  zrb::win::Win32ModuleLoader loader;
+  cardservice::CardManagerBinding manager(loader);
   Row row = none;
   cardservice::ManagerInfo info{};
-  if (!veskcm || !service || veskcm(cardservice::FN_OPEN, 0, 0, 0, 0, nullptr) != 0 ||
-      veskcm(cardservice::FN_INFO, 0, 0, 0, sizeof info, &info) != 0 || info.socketCount == 0) {
-    row.note = "no socket: the accessor did not attach";
+  if (manager.bind() != cardservice::CS_OK ||
+      manager.veskcm(cardservice::FN_INFO, 0, 0, 0, sizeof info, &info) != 0 || info.socketCount == 0) {
+    row.note = "no socket: the card manager or the accessor did not attach";
   } else {
     auto call = [&](uint32_t code, uint32_t offset, uint8_t* data) {
       cardservice::SlotRequest request{0, 0, offset};
-      return static_cast<uint32_t>(service(code, &request, sizeof request, data, kCall));
+      return static_cast<uint32_t>(manager.service(code, &request, data, kCall));
     };
     uint8_t status = 0;
     call(cardservice::FN_STATUS, 0, &status);
@@ -189,9 +189,7 @@ Row slothub() {
         [&](uint32_t o, uint8_t* p) { return call(cardservice::FN_WRITE, o, p); },
         [&](uint32_t o, uint8_t* p) { return call(cardservice::FN_READ, o, p); });
   }
-  if (veskcm) veskcm(cardservice::FN_CLOSE, 0, 0, 0, 0, nullptr);
-  FreeLibrary(module);
-  return row;
+  return row;  // the binding closes the manager and frees it
 }
 
 void print(const Row& row) {

@@ -19,7 +19,7 @@ class Win32Sync : public Seam {
   os::Handle createMutex(const std::string& name, bool openFirst) override {
     if (openFirst)
       if (HANDLE h = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, TRUE, name.c_str())) return fromHandle(h);
-    return fromHandle(createOpenMutex(name.c_str()));
+    return fromHandle(zrb::win::createOpenMutex(name.c_str()));
   }
   bool waitMutex(os::Handle mutex, uint32_t timeoutMs) override {
     const DWORD wait = WaitForSingleObject(toHandle(mutex), timeoutMs);

@@ -9,24 +9,13 @@
 
 #include "os_files.h"
 #include "reader_files.h"
+#include "win32_owners.h"
 #include "win32_security.h"
 
 namespace zrb2x::virt {
 namespace {
 
-class Handle {
- public:
-  explicit Handle(HANDLE h = nullptr) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-  ~Handle() {
-    if (h_) CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
+using Handle = zrb::win::UniqueHandle;
 
 class Win32MappedImage : public MappedImage {
  public:
@@ -62,7 +51,7 @@ std::string mutexNameFor(const std::filesystem::path& folder) {
 
 class MutexReaderLock : public ReaderLock {
  public:
-  explicit MutexReaderLock(const std::string& name) : mutex_(win::createOpenMutex(name.c_str())) {}
+  explicit MutexReaderLock(const std::string& name) : mutex_(zrb::win::createOpenMutex(name.c_str())) {}
   bool lock(uint32_t timeoutMs) override {
     if (!mutex_.get()) return false;
     // An abandoned mutex still serialises: the state files are whole after
@@ -149,15 +138,11 @@ std::unique_ptr<ReaderLock> makeReaderLock(const std::filesystem::path& folder) 
 }
 
 std::unique_ptr<ExclusiveClaim> tryClaimExclusive(const std::filesystem::path& folder) {
-  HANDLE file =
-      CreateFileW((folder / kExclusiveFile).wstring().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return nullptr;
-  if (!singleName(file)) {
-    CloseHandle(file);
-    return nullptr;
-  }
-  return std::make_unique<FileClaim>(file);
+  Handle file(CreateFileW((folder / kExclusiveFile).wstring().c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                          nullptr));
+  if (!file || !singleName(file.get())) return nullptr;
+  return std::make_unique<FileClaim>(file.release());
 }
 
 }  // namespace zrb2x::virt

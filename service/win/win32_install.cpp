@@ -1,26 +1,12 @@
 // Install and remove report nothing: each failure just ends the procedure.
 #include <string>
 
+#include "win32_owners.h"
 #include "win32_service_host.h"
 
 namespace zrb2x::service::win {
-namespace {
 
-class ScHandle {
- public:
-  explicit ScHandle(SC_HANDLE h) : h_(h) {}
-  ~ScHandle() {
-    if (h_) CloseServiceHandle(h_);
-  }
-  ScHandle(const ScHandle&) = delete;
-  ScHandle& operator=(const ScHandle&) = delete;
-  SC_HANDLE get() const { return h_; }
-
- private:
-  SC_HANDLE h_;
-};
-
-}  // namespace
+using ScHandle = zrb::win::UniqueServiceHandle;
 
 void installService() {
   char path[MAX_PATH];

@@ -4,25 +4,6 @@
 
 namespace zrb2x::service::win {
 
-NullDaclSecurity::NullDaclSecurity() {
-  descriptor_ = static_cast<PSECURITY_DESCRIPTOR>(GlobalAlloc(GMEM_FIXED, SECURITY_DESCRIPTOR_MIN_LENGTH));
-  if (!descriptor_) return;
-  if (!InitializeSecurityDescriptor(descriptor_, SECURITY_DESCRIPTOR_REVISION)) return;
-  if (!SetSecurityDescriptorDacl(descriptor_, TRUE, nullptr, FALSE)) return;
-  attributes_.nLength = sizeof attributes_;
-  attributes_.lpSecurityDescriptor = descriptor_;
-  attributes_.bInheritHandle = TRUE;
-  valid_ = true;
-}
-
-NullDaclSecurity::~NullDaclSecurity() {
-  if (descriptor_) GlobalFree(descriptor_);
-}
-
-#ifndef FILE_FLAG_FIRST_PIPE_INSTANCE
-#define FILE_FLAG_FIRST_PIPE_INSTANCE 0x00080000
-#endif
-
 UniqueHandle createServerPipe(const char* name, SECURITY_ATTRIBUTES* security) {
   // The flag alone is not honoured everywhere (Wine ignores it): a pipe of
   // that name that already exists, busy or waiting, belongs to someone else.

@@ -6,30 +6,13 @@
 #include <windows.h>
 
 #include "server_pipe.h"
-#include "unique_handle.h"
+#include "win32_owners.h"
+#include "win32_security.h"
 
 namespace zrb2x::service::win {
 
-// A present, NULL DACL (everybody may open the pipe) in inheritable security
-// attributes; the descriptor is a GlobalAlloc block freed with the object.
-class NullDaclSecurity {
- public:
-  NullDaclSecurity();
-  ~NullDaclSecurity();
-  NullDaclSecurity(const NullDaclSecurity&) = delete;
-  NullDaclSecurity& operator=(const NullDaclSecurity&) = delete;
-  bool valid() const { return valid_; }
-  SECURITY_ATTRIBUTES* attributes() { return &attributes_; }
+using zrb::win::UniqueHandle;
 
- private:
-  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
-  SECURITY_ATTRIBUTES attributes_{};
-  bool valid_ = false;
-};
-
-// Creates the first instance of the pipe, and fails when the name is taken:
-// a program that made the pipe before the service would otherwise receive
-// every client's requests and could act in their name.
 UniqueHandle createServerPipe(const char* name, SECURITY_ATTRIBUTES* security);
 
 class Win32PipeServer final : public PipeListener, private ServerPipe {

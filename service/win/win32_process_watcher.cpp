@@ -1,9 +1,11 @@
 #include "win32_process_watcher.h"
 
-#include "unique_handle.h"
+#include "win32_owners.h"
 
 namespace zrb2x::service::win {
 namespace {
+
+using zrb::win::UniqueHandle;
 
 class Win32ProcessLife final : public ProcessLife {
  public:

@@ -105,7 +105,7 @@ void runService() {
   g_dispatcher = &dispatcher;
 
   UniqueHandle stopEvent, ioEvent, pipe, thread;
-  std::unique_ptr<NullDaclSecurity> security;
+  std::unique_ptr<zrb::win::OpenSecurity> security;
   DeviceChangeNotifier notifier;
   notifier.callback = onDeviceChange;
   notifier.className = kNotifierClassName;
@@ -122,7 +122,7 @@ void runService() {
     ioEvent = UniqueHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!ioEvent) break;
     if (!reportStatus(SERVICE_START_PENDING, NO_ERROR, kPendingHintMs)) break;
-    security = std::make_unique<NullDaclSecurity>();
+    security = std::make_unique<zrb::win::OpenSecurity>();
     if (!security->valid()) break;
     if (!reportStatus(SERVICE_START_PENDING, NO_ERROR, kPendingHintMs)) break;
     pipe = createServerPipe(pipe::kPipeName, security->attributes());

@@ -3,12 +3,15 @@
 // reader-writers configured, and the card manager has no socket.
 #include <gtest/gtest.h>
 
-#include "slothub_session.h"
+#include "win/slothub_session.h"
 
 namespace accessor::test {
 namespace {
 
 using namespace cardservice;
+using zrb::test::SlotHub;
+using zrb::test::VirtualReaders;
+using zrb::test::loadAccessorDirectly;
 
 TEST(NtAccessor, WithoutTheServiceTheModuleDoesNotLoad) {
   VirtualReaders one{zrb2x::virt::CardTemplate::Sram};

@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <vector>
 
-#include "slothub_session.h"
+#include "win/slothub_session.h"
 
 namespace accessor::test {
 namespace {
 
 using namespace cardservice;
+using zrb::test::loadAccessorDirectly;
+using zrb::test::SlotHub;
+using zrb::test::VirtualReaders;
 using zrb2x::virt::CardTemplate;
 
 constexpr uint8_t kReady = 0xC8;  // present, usable, batteries good, ready signal

@@ -99,7 +99,7 @@ TEST(TwoProcesses, KeepEachCommandWhole) {
 }
 
 TEST(DeviceMutexes, AreOpenToEveryoneAndInheritable) {
-  HANDLE mutex = win::createOpenMutex("mutexSptiIo/ZRB-2x/DeviceTest");
+  HANDLE mutex = zrb::win::createOpenMutex("mutexSptiIo/ZRB-2x/DeviceTest");
   ASSERT_NE(mutex, nullptr);
   DWORD flags = 0;
   ASSERT_TRUE(GetHandleInformation(mutex, &flags));

@@ -38,7 +38,7 @@ class InProcessServer {
   std::unique_ptr<InProcessDevices> devices_;
   std::unique_ptr<DeviceLibraryBackend> backend_;
   std::unique_ptr<RequestDispatcher> dispatcher_;
-  win::NullDaclSecurity security_;
+  zrb::win::OpenSecurity security_;
   win::UniqueHandle stopEvent_, ioEvent_, pipe_, ended_event_;
   std::unique_ptr<win::Win32PipeServer> server_;
   win::DeviceChangeNotifier notifier_;

@@ -14,6 +14,7 @@
 #include "service_control.h"
 #include "virtual/card_templates.h"
 #include "win/module_dir.h"
+#include "win/slothub_session.h"
 
 namespace zrb2x::service::test {
 namespace {
@@ -23,40 +24,7 @@ using virt::CardTemplate;
 
 constexpr uint8_t kReady = 0xC8;  // present, usable, batteries good, ready signal
 
-class SlotHub {
- public:
-  SlotHub() {
-    const std::string bin = zrb::test::deliverableDirectory();
-    SetDllDirectoryA(bin.c_str());
-    module_ = LoadLibraryA((bin + "\\slothub.dll").c_str());
-    if (!module_) return;
-    veskcm_ = reinterpret_cast<CardEntry>(GetProcAddress(module_, "VESKCM"));
-    service_ = reinterpret_cast<LegacyEntry>(GetProcAddress(module_, "SlotHubService"));
-  }
-  ~SlotHub() {
-    if (veskcm_) veskcm_(FN_CLOSE, 0, 0, 0, 0, nullptr);
-    if (module_) FreeLibrary(module_);
-  }
-  bool loaded() const { return veskcm_ && service_; }
-  int32_t veskcm(uint32_t code, uint32_t socket, uint32_t space, uint32_t offset, uint32_t length,
-                 void* data) {
-    return veskcm_(code, socket, space, offset, length, data);
-  }
-  int32_t call(uint32_t code, uint8_t socket, uint8_t space, uint32_t offset, void* buffer, uint32_t length) {
-    SlotRequest request{socket, space, offset};
-    return service_(code, &request, sizeof request, buffer, length);
-  }
-  ManagerInfo info() {
-    ManagerInfo info{};
-    EXPECT_EQ(veskcm(FN_INFO, 0, 0, 0, sizeof info, &info), CS_OK);
-    return info;
-  }
-
- private:
-  HMODULE module_ = nullptr;
-  CardEntry veskcm_ = nullptr;
-  LegacyEntry service_ = nullptr;
-};
+using zrb::test::SlotHub;
 
 std::vector<uint8_t> pattern(size_t length, uint8_t seed) {
   std::vector<uint8_t> bytes(length);
@@ -92,20 +60,20 @@ class SlotHubThroughService : public ::testing::Test {
   }
   uint8_t status(uint8_t socket) {
     uint8_t byte = 0;
-    EXPECT_EQ(hub->call(FN_STATUS, socket, 0, 0, &byte, 1), CS_OK);
+    EXPECT_EQ(hub->service(FN_STATUS, socket, 0, 0, &byte, 1), CS_OK);
     return byte;
   }
   std::vector<uint8_t> read(uint8_t socket, uint8_t space, uint32_t offset, uint32_t length,
                             int32_t expected = CS_OK) {
     std::vector<uint8_t> bytes(length, 0x5A);
-    EXPECT_EQ(hub->call(FN_READ, socket, space, offset, bytes.data(), length), expected);
+    EXPECT_EQ(hub->service(FN_READ, socket, space, offset, bytes.data(), length), expected);
     return bytes;
   }
   int32_t write(uint8_t socket, uint8_t space, uint32_t offset, std::vector<uint8_t> bytes) {
-    return hub->call(FN_WRITE, socket, space, offset, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    return hub->service(FN_WRITE, socket, space, offset, bytes.data(), static_cast<uint32_t>(bytes.size()));
   }
   int32_t erase(uint8_t socket, uint32_t offset, uint32_t length) {
-    return hub->call(FN_ERASE, socket, 0, offset, nullptr, length);
+    return hub->service(FN_ERASE, socket, 0, offset, nullptr, length);
   }
 
   zrb::test::ScratchDir scratch;
@@ -127,9 +95,9 @@ TEST_F(SlotHubThroughService, EveryReaderIsASocketOfCategory2) {
 TEST_F(SlotHubThroughService, RegionsReadWriteEraseSetDeviceLockAndFlush) {
   for (uint8_t s = 0; s < 3; ++s) ASSERT_EQ(status(s), kReady);
   LegacyDeviceRecord sram{}, flash{}, ata{};
-  ASSERT_EQ(hub->call(FN_GET_DEVICE, 0, 0, 0, &sram, sizeof sram), CS_OK);
-  ASSERT_EQ(hub->call(FN_GET_DEVICE, 1, 0, 0, &flash, sizeof flash), CS_OK);
-  ASSERT_EQ(hub->call(FN_GET_DEVICE, 2, 0, 0, &ata, sizeof ata), CS_OK);
+  ASSERT_EQ(hub->service(FN_GET_DEVICE, 0, 0, 0, &sram, sizeof sram), CS_OK);
+  ASSERT_EQ(hub->service(FN_GET_DEVICE, 1, 0, 0, &flash, sizeof flash), CS_OK);
+  ASSERT_EQ(hub->service(FN_GET_DEVICE, 2, 0, 0, &ata, sizeof ata), CS_OK);
   const uint16_t sramType = sram.type, flashType = flash.type, ataType = ata.type;
   EXPECT_EQ(sramType, 0);
   EXPECT_EQ(flashType, 3);
@@ -158,8 +126,8 @@ TEST_F(SlotHubThroughService, RegionsReadWriteEraseSetDeviceLockAndFlush) {
 
   // Lock and release through the service.
   int32_t take = 1, release = 0;
-  EXPECT_EQ(hub->call(FN_LOCK, 0, 0, 0, &take, 4), CS_OK);
-  EXPECT_EQ(hub->call(FN_LOCK, 0, 0, 0, &release, 4), CS_OK);
+  EXPECT_EQ(hub->service(FN_LOCK, 0, 0, 0, &take, 4), CS_OK);
+  EXPECT_EQ(hub->service(FN_LOCK, 0, 0, 0, &release, 4), CS_OK);
 
   // ATA: an odd single byte goes through the sector cache until the flush.
   const auto sector = pattern(1024, 9);
@@ -177,7 +145,7 @@ TEST_F(SlotHubThroughService, RegionsReadWriteEraseSetDeviceLockAndFlush) {
     return sector[1];
   };
   EXPECT_EQ(onCard(), sector[1]);
-  EXPECT_EQ(hub->call(FN_FLUSH, 2, 0, 0, nullptr, 0), CS_OK);
+  EXPECT_EQ(hub->service(FN_FLUSH, 2, 0, 0, nullptr, 0), CS_OK);
   EXPECT_EQ(onCard(), 0xAB);
   EXPECT_EQ(read(2, 0, 513, 1)[0], 0xAB);
 }
@@ -185,7 +153,7 @@ TEST_F(SlotHubThroughService, RegionsReadWriteEraseSetDeviceLockAndFlush) {
 TEST_F(SlotHubThroughService, ReadingNothingIsAReadErrorThroughThePipe) {
   ASSERT_EQ(status(0), kReady);
   uint8_t byte = 0;
-  EXPECT_EQ(hub->call(FN_READ, 0, 0, 0, &byte, 0), CS_READ_ERROR);
+  EXPECT_EQ(hub->service(FN_READ, 0, 0, 0, &byte, 0), CS_READ_ERROR);
 }
 
 TEST_F(SlotHubThroughService, ACardPulledBetweenCallsIsNoCard) {

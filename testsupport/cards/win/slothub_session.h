@@ -1,6 +1,7 @@
-// The card manager as a program loads it: slothub.dll from the deliverables,
-// which finds veskci2xs.dll there, with virtual reader-writers in a scratch
-// folder named by ZRB2X_VIRTUAL.
+// The card manager as a program loads it under Wine: slothub.dll from the
+// deliverables, which finds veskci2xs.dll there, with virtual reader-writers
+// in a scratch folder named by ZRB2X_VIRTUAL. Shared by the accessor's and
+// the service's Windows tests.
 #pragma once
 
 #include <windows.h>
@@ -12,8 +13,9 @@
 #include "card_service.h"
 #include "scratch_dir.h"
 #include "virtual/card_templates.h"
+#include "win32_owners.h"
 
-namespace accessor::test {
+namespace zrb::test {
 
 class VirtualReaders {
  public:
@@ -43,9 +45,10 @@ class SlotHub {
     cardservice::SlotRequest request{socket, space, offset};
     return service_(code, &request, sizeof request, buffer, bufferLength);
   }
+  cardservice::ManagerInfo info();  // FN_INFO, expected to succeed
 
  private:
-  HMODULE module_ = nullptr;
+  zrb::win::UniqueModule module_;
   cardservice::CardEntry veskcm_ = nullptr;
   cardservice::LegacyEntry service_ = nullptr;
 };
@@ -53,4 +56,4 @@ class SlotHub {
 // The accessor module loaded on its own: null when its attach refused.
 HMODULE loadAccessorDirectly();
 
-}  // namespace accessor::test
+}  // namespace zrb::test

@@ -6,7 +6,7 @@
 
 #include "win/module_dir.h"
 
-namespace accessor::test {
+namespace zrb::test {
 
 namespace {
 
@@ -38,15 +38,22 @@ std::filesystem::path VirtualReaders::reader(size_t socket) const {
 SlotHub::SlotHub() {
   const std::string bin = zrb::test::deliverableDirectory();
   SetDllDirectoryA(bin.c_str());
-  module_ = LoadLibraryA((bin + "\\slothub.dll").c_str());
+  module_.reset(LoadLibraryA((bin + "\\slothub.dll").c_str()));
   if (!module_) return;
-  veskcm_ = reinterpret_cast<cardservice::CardEntry>(GetProcAddress(module_, "VESKCM"));
-  service_ = reinterpret_cast<cardservice::LegacyEntry>(GetProcAddress(module_, "SlotHubService"));
+  veskcm_ = reinterpret_cast<cardservice::CardEntry>(
+      reinterpret_cast<void*>(GetProcAddress(module_.get(), "VESKCM")));
+  service_ = reinterpret_cast<cardservice::LegacyEntry>(
+      reinterpret_cast<void*>(GetProcAddress(module_.get(), "SlotHubService")));
 }
 
 SlotHub::~SlotHub() {
   if (veskcm_) veskcm_(cardservice::FN_CLOSE, 0, 0, 0, 0, nullptr);
-  if (module_) FreeLibrary(module_);
+}
+
+cardservice::ManagerInfo SlotHub::info() {
+  cardservice::ManagerInfo result{};
+  EXPECT_EQ(veskcm(cardservice::FN_INFO, 0, 0, 0, sizeof result, &result), cardservice::CS_OK);
+  return result;
 }
 
 HMODULE loadAccessorDirectly() {
@@ -54,4 +61,4 @@ HMODULE loadAccessorDirectly() {
   return LoadLibraryA((bin + "\\veskci2xs.dll").c_str());
 }
 
-}  // namespace accessor::test
+}  // namespace zrb::test
