@@ -162,7 +162,7 @@ static_assert(offsetof(ManagerInfo, socketCategory) == 20);
 constexpr uint32_t kManagerInfoHeaderSize = offsetof(ManagerInfo, socketCategory);
 
 struct LegacyManagerInfo {
-  uint16_t version;        // (major << 8) | minor, low 16 bits
+  uint16_t version;  // (major << 8) | minor, low 16 bits
   uint8_t socketCount;
   uint8_t categoryCount[3];  // sockets in categories 0, 1, 2; written as far as the buffer allows
 };

@@ -63,10 +63,14 @@ constexpr std::array<ReverseRule, 17> kReverseRules{{
 
 uint32_t fieldValue(const DeviceRecord& record, Field field) {
   switch (field) {
-    case Field::ChipSize: return record.chipSize;
-    case Field::EraseUnit: return record.eraseUnit;
-    case Field::Voltage: return record.voltage;
-    case Field::None: break;
+    case Field::ChipSize:
+      return record.chipSize;
+    case Field::EraseUnit:
+      return record.eraseUnit;
+    case Field::Voltage:
+      return record.voltage;
+    case Field::None:
+      break;
   }
   return 0;
 }
@@ -92,8 +96,8 @@ const LegacyDeviceType* findLegacyDeviceType(uint16_t code) {
 DeviceRecord deviceRecordFromLegacy(const LegacyDeviceRecord& legacy) {
   DeviceRecord record{};
   if (const auto* type = findLegacyDeviceType(legacy.type)) {
-    record = {type->kind,   0,  type->chipId,    type->family, type->chipSize,
-              type->eraseUnit, type->writeUnit, type->voltage};
+    record = {type->kind,   0, type->chipId, type->family, type->chipSize, type->eraseUnit, type->writeUnit,
+              type->voltage};
   }
   record.size = legacy.size;
   return record;

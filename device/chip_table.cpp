@@ -57,13 +57,16 @@ ChipParameters chipParameters(uint32_t kind, uint32_t chipId) {
   switch (kind) {
     case kKindEeprom:
     case kKindSram:
-    case kKindDram: return kByteMemory;
-    case kKindAta: return kSectorMemory;
+    case kKindDram:
+      return kByteMemory;
+    case kKindAta:
+      return kSectorMemory;
     case kKindFlash: {
       const ChipParameters* row = findFlashChip(chipId);
       return row ? *row : ChipParameters{};
     }
-    default: return ChipParameters{};
+    default:
+      return ChipParameters{};
   }
 }
 

@@ -12,7 +12,7 @@ struct ChipParameters {
   uint32_t chipSize;
   uint32_t eraseUnit;
   uint32_t writeUnit;
-  uint32_t voltage;     // tenths of a volt
+  uint32_t voltage;  // tenths of a volt
 };
 
 // EEPROM, SRAM and DRAM: byte-addressable, erased to 0xFF in 2-byte units.

@@ -20,8 +20,8 @@ class DeviceOperations {
  public:
   virtual ~DeviceOperations() = default;
 
-  virtual uint32_t WriteSectors(uint32_t device, uint32_t firstSector, uint32_t sectorCount, const void* source,
-                                uint32_t sectorSize) = 0;
+  virtual uint32_t WriteSectors(uint32_t device, uint32_t firstSector, uint32_t sectorCount,
+                                const void* source, uint32_t sectorSize) = 0;
   virtual uint32_t ReadSectors(uint32_t device, uint32_t firstSector, uint32_t sectorCount, void* destination,
                                uint32_t sectorSize) = 0;
   virtual uint32_t GetStatus(uint32_t device, uint32_t* status) = 0;

@@ -9,7 +9,7 @@
 
 namespace zrb2x {
 
-constexpr uint32_t kRegionCount = 5;        // four common-memory regions, then attribute memory
+constexpr uint32_t kRegionCount = 5;  // four common-memory regions, then attribute memory
 constexpr uint32_t kAttributeRegion = 4;
 
 #pragma pack(push, 1)

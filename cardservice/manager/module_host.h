@@ -13,9 +13,9 @@
 namespace cardservice {
 
 struct OpenedModule {
-  void* handle = nullptr;       // null: the library could not be loaded
-  std::string fileVersion;      // "FileVersion" of its version resource; empty when missing
-  CardEntry entry = nullptr;    // its VESKCI export; null when missing
+  void* handle = nullptr;     // null: the library could not be loaded
+  std::string fileVersion;    // "FileVersion" of its version resource; empty when missing
+  CardEntry entry = nullptr;  // its VESKCI export; null when missing
 };
 
 class ModuleHost {
@@ -24,8 +24,8 @@ class ModuleHost {
   virtual OpenedModule open(const char* fileName) = 0;
   virtual void close(void* handle) = 0;
   // Module's file name and four numbers beside the manager's first two.
-  virtual void reportVersionMismatch(const char* fileName, const VersionNumbers& module, uint32_t managerMajor,
-                                     uint32_t managerMinor) = 0;
+  virtual void reportVersionMismatch(const char* fileName, const VersionNumbers& module,
+                                     uint32_t managerMajor, uint32_t managerMinor) = 0;
 };
 
 }  // namespace cardservice

@@ -26,7 +26,8 @@ std::optional<std::pair<uint16_t, uint16_t>> FileVersionResource::translation() 
   return std::make_pair(static_cast<uint16_t>(pair[0]), static_cast<uint16_t>(pair[1]));
 }
 
-std::optional<std::string> FileVersionResource::query(uint16_t language, uint16_t codePage, const char* name) {
+std::optional<std::string> FileVersionResource::query(uint16_t language, uint16_t codePage,
+                                                      const char* name) {
   if (data_.empty()) return std::nullopt;
   char key[96];
   std::snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\%s", language, codePage, name);

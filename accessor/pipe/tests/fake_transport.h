@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "pipe/scripted_pipe.h"
 #include "pipe_transport.h"
 #include "request_dispatcher.h"
-#include "pipe/scripted_pipe.h"
 #include "server_exchange.h"
 
 namespace zrb2x::pipe::test {

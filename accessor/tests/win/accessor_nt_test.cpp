@@ -9,9 +9,9 @@ namespace accessor::test {
 namespace {
 
 using namespace cardservice;
+using zrb::test::loadAccessorDirectly;
 using zrb::test::SlotHub;
 using zrb::test::VirtualReaders;
-using zrb::test::loadAccessorDirectly;
 
 TEST(NtAccessor, WithoutTheServiceTheModuleDoesNotLoad) {
   VirtualReaders one{zrb2x::virt::CardTemplate::Sram};

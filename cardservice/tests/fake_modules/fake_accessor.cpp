@@ -19,7 +19,7 @@ DeviceRecord gDevice[64];
 }
 
 extern "C" int32_t __stdcall VESKCI(uint32_t code, uint32_t socket, uint32_t space, uint32_t offset,
-                                     uint32_t length, void* data) {
+                                    uint32_t length, void* data) {
   if (code == FN_INFO) return FAKE_SOCKETS;
   if (socket >= 64 || static_cast<int>(socket) >= FAKE_SOCKETS) return CS_BAD_SOCKET;
   switch (code) {
