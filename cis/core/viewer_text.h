@@ -9,22 +9,24 @@
 #include <vector>
 
 #include "cis_records.h"
+#include "control_ids.h"
 
 namespace cis {
 
-// Control identifiers shared by the library's dialogs.
+// Control identifiers shared by the library's dialogs (defined once, in
+// control_ids.h, which the resource script includes too).
 namespace control {
 inline constexpr uint16_t kOk = 1;
-inline constexpr uint16_t kShow = 257;       // "表示(&V)"
-inline constexpr uint16_t kSelector = 273;   // entry numbers of a selector viewer
-inline constexpr uint16_t kValue1 = 289;     // value edit controls 289-293
-inline constexpr uint16_t kTupleList = 305;  // the tuple list dialog's list box
-inline constexpr uint16_t kList1 = 306;
-inline constexpr uint16_t kItemList = 307;  // sub-items of the configuration viewers
-inline constexpr uint16_t kSelectorLabel = 320;
-inline constexpr uint16_t kLabel1 = 321;  // label edit controls 321-325
-inline constexpr uint16_t kHexHeader = 330;
-inline constexpr uint16_t kHexRows = 331;
+inline constexpr uint16_t kShow = CIS_ID_SHOW;
+inline constexpr uint16_t kSelector = CIS_ID_SELECTOR;
+inline constexpr uint16_t kValue1 = CIS_ID_VALUE1;
+inline constexpr uint16_t kTupleList = CIS_ID_TUPLE_LIST;
+inline constexpr uint16_t kList1 = CIS_ID_LIST1;
+inline constexpr uint16_t kItemList = CIS_ID_ITEM_LIST;
+inline constexpr uint16_t kSelectorLabel = CIS_ID_SELECTOR_LABEL;
+inline constexpr uint16_t kLabel1 = CIS_ID_LABEL1;
+inline constexpr uint16_t kHexHeader = CIS_ID_HEX_HEADER;
+inline constexpr uint16_t kHexRows = CIS_ID_HEX_ROWS;
 }  // namespace control
 
 enum class Layout { NameOnly, HexDump, Columns, Selector, TwoColumn };
