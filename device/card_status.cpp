@@ -2,7 +2,7 @@
 
 #include "big_endian.h"
 #include "commands.h"
-#include "device_list.h"
+#include "device_entry.h"
 #include "device_result.h"
 
 namespace zrb2x {

@@ -5,20 +5,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "device_entry.h"
 #include "device_layer.h"
-#include "firmware_download.h"
 
 namespace zrb2x {
 
 constexpr uint32_t kMaxDevices = 64;
-
-struct DeviceEntry {
-  DeviceLink* link = nullptr;
-  uint32_t lastStatus = 0;        // last good card status word
-  uint32_t firmwareRevision = 0;  // inquiry revision, big-endian
-  DownloadMethod downloadMethod = DownloadMethod::SingleCommand;
-  uint32_t index = 0;  // within its transport
-};
 
 // Scans the layers in order and reads each device's status and inquiry data
 // once. A device that fails its inquiry empties the whole list.
