@@ -124,9 +124,9 @@ std::string readFile(const std::filesystem::path& file, std::vector<uint8_t>& by
   return "";
 }
 
-// Runs a change of the description under the reader's lock.
-std::string underLock(const std::filesystem::path& folder,
-                      const std::function<std::string(ReaderState&)>& change) {
+// Runs `use` on the description under the reader's lock; "" or what failed.
+std::string withDescription(const std::filesystem::path& folder,
+                            const std::function<std::string(ReaderState&)>& use) {
   std::error_code missing;
   if (!std::filesystem::is_regular_file(folder / kDescriptionFile, missing))
     return "not a virtual reader (no reader.txt): " + folder.string();
@@ -135,8 +135,16 @@ std::string underLock(const std::filesystem::path& folder,
   if (!guard.held()) return "the reader is busy: " + folder.string();
   auto state = loadReaderState(folder);
   if (!state) return "not a virtual reader (no valid reader.txt): " + folder.string();
-  if (std::string error = change(*state); !error.empty()) return error;
-  return saveReaderState(folder, *state) ? "" : "cannot write the description in " + folder.string();
+  return use(*state);
+}
+
+// Runs a change of the description under the reader's lock and stores it.
+std::string underLock(const std::filesystem::path& folder,
+                      const std::function<std::string(ReaderState&)>& change) {
+  return withDescription(folder, [&](ReaderState& state) -> std::string {
+    if (std::string error = change(state); !error.empty()) return error;
+    return saveReaderState(folder, state) ? "" : "cannot write the description in " + folder.string();
+  });
 }
 
 }  // namespace
@@ -249,16 +257,10 @@ std::string changeReader(const std::filesystem::path& folder,
 }
 
 std::string showReader(const std::filesystem::path& folder, std::string& text) {
-  std::error_code missing;
-  if (!std::filesystem::is_regular_file(folder / kDescriptionFile, missing))
-    return "not a virtual reader (no reader.txt): " + folder.string();
-  auto lock = makeReaderLock(folder);
-  ReaderLockGuard guard(*lock, kCommandLockWaitMs);
-  if (!guard.held()) return "the reader is busy: " + folder.string();
-  auto state = loadReaderState(folder);
-  if (!state) return "not a virtual reader (no valid reader.txt): " + folder.string();
-  text = formatReaderState(*state);
-  return "";
+  return withDescription(folder, [&](ReaderState& state) {
+    text = formatReaderState(state);
+    return std::string();
+  });
 }
 
 }  // namespace zrb2x::virt

@@ -8,9 +8,23 @@
 #include <string>
 #include <vector>
 
+#include "pipe_protocol.h"
 #include "service_backend.h"
 
 namespace zrb2x::service::test {
+
+// A request header with the fields the service's tests vary.
+inline pipe::ServiceRequest makeRequest(uint32_t code, uint32_t direction, uint32_t device = 0,
+                                        uint32_t length = 0, uint32_t count = 0, uint32_t address = 0) {
+  pipe::ServiceRequest r{};
+  r.code = code;
+  r.direction = direction;
+  r.device = device;
+  r.length = length;
+  r.count = count;
+  r.address = address;
+  return r;
+}
 
 class FakeBackend : public ServiceBackend {
  public:

@@ -43,18 +43,6 @@ class DispatchTest : public ::testing::Test {
   RequestDispatcher dispatcher{backend};
 };
 
-ServiceRequest req(uint32_t c, uint32_t dir, uint32_t device = 0, uint32_t length = 0, uint32_t count = 0,
-                   uint32_t address = 0) {
-  ServiceRequest r{};
-  r.code = c;
-  r.direction = dir;
-  r.device = device;
-  r.length = length;
-  r.count = count;
-  r.address = address;
-  return r;
-}
-
 uint32_t word(const std::vector<uint8_t>& b, size_t at = 0) {
   uint32_t v;
   std::memcpy(&v, b.data() + at, 4);
@@ -63,7 +51,7 @@ uint32_t word(const std::vector<uint8_t>& b, size_t at = 0) {
 
 // A well-formed request for every row of the table.
 ServiceRequest wellFormed(const RequestRow& row) {
-  ServiceRequest r = req(row.code, row.direction, 1);
+  ServiceRequest r = test::makeRequest(row.code, row.direction, 1);
   switch (row.footprint) {
     case Footprint::None:
       break;
@@ -131,8 +119,8 @@ TEST_F(DispatchTest, LengthBelowTheMinimumIsRefusedWithoutAnOperation) {
   for (uint32_t c : kAllCodes) {
     const RequestRow* row = findRequest(c);
     if (row->minLength == 0) continue;
-    ServiceRequest r =
-        req(c, row->direction, 0, row->minLength - 1, 2);  // block large enough, length too small
+    ServiceRequest r = test::makeRequest(c, row->direction, 0, row->minLength - 1,
+                                         2);  // block large enough, length too small
     Outcome out = run(r);
     EXPECT_EQ(out.status, status::kMissingData) << std::hex << c;
   }
@@ -143,42 +131,43 @@ TEST_F(DispatchTest, LengthBelowTheMinimumIsRefusedWithoutAnOperation) {
 TEST_F(DispatchTest, WrongDirectionAndMissingBlocksAreRefused) {
   // A write announced as a read would put whatever the server's buffer held
   // on the card; a read with no block would write into nothing.
-  EXPECT_EQ(run(req(code::kWriteCommon, 1, 0, 16, 1)).status, status::kMissingData);
-  EXPECT_EQ(run(req(code::kReadCommon, 2, 0, 16, 1)).status, status::kMissingData);
-  EXPECT_EQ(run(req(code::kReadCommon, 0, 0, 16, 1)).status, status::kMissingData);
-  EXPECT_EQ(run(req(code::kGetStatus, 0, 0, 4, 1)).status, status::kMissingData);
-  EXPECT_EQ(run(req(code::kAcquire, 1, 0, 4, 1)).status, status::kMissingData);
-  EXPECT_EQ(run(req(code::kReadCommon, 7, 0, 16, 1)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kWriteCommon, 1, 0, 16, 1)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kReadCommon, 2, 0, 16, 1)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kReadCommon, 0, 0, 16, 1)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kGetStatus, 0, 0, 4, 1)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kAcquire, 1, 0, 4, 1)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kReadCommon, 7, 0, 16, 1)).status, status::kMissingData);
   // A transfer direction with a zero-sized block, however it comes out zero.
-  EXPECT_EQ(run(req(code::kReadCommon, 1, 0, 16, 0)).status, status::kMissingData);
-  EXPECT_EQ(run(req(code::kReadCommon, 1, 0, 0, 1)).status, status::kMissingData);
-  EXPECT_EQ(run(req(code::kReadCommon, 1, 0, 0x80000000, 2)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kReadCommon, 1, 0, 16, 0)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kReadCommon, 1, 0, 0, 1)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kReadCommon, 1, 0, 0x80000000, 2)).status, status::kMissingData);
   EXPECT_TRUE(backend.calls.empty());
 }
 
 TEST_F(DispatchTest, BlocksSmallerThanTheOperationAreRefused) {
   // length * count wraps to 2 bytes; the operation would read 0x80000001.
-  EXPECT_EQ(run(req(code::kReadCommon, 1, 0, 0x80000001, 2)).status, status::kMissingData);
-  EXPECT_EQ(run(req(code::kWriteCommon, 2, 0, 0x80000001, 2)).status, status::kMissingData);
-  EXPECT_EQ(run(req(code::kDownloadFirmware, 2, 0, 0x40000001, 4)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kReadCommon, 1, 0, 0x80000001, 2)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kWriteCommon, 2, 0, 0x80000001, 2)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kDownloadFirmware, 2, 0, 0x40000001, 4)).status,
+            status::kMissingData);
   // Sectors are 512 bytes whatever `count` says the block is.
-  EXPECT_EQ(run(req(code::kReadSectors, 1, 0, 4, 1)).status, status::kMissingData);
-  EXPECT_EQ(run(req(code::kWriteSectors, 2, 0, 4, 256)).status, status::kMissingData);
-  EXPECT_EQ(run(req(code::kAtaReadData, 1, 0, 2, 1)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kReadSectors, 1, 0, 4, 1)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kWriteSectors, 2, 0, 4, 256)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kAtaReadData, 1, 0, 2, 1)).status, status::kMissingData);
   // Fixed-size results need their whole record.
-  EXPECT_EQ(run(req(code::kReadCapacity, 1, 0, 4, 1)).status, status::kMissingData);
-  EXPECT_EQ(run(req(code::kAtaReadTaskFile, 1, 0, 1, 4)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kReadCapacity, 1, 0, 4, 1)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kAtaReadTaskFile, 1, 0, 1, 4)).status, status::kMissingData);
   // The ATA data requests take a 16-bit sector count; a larger one is not cut down.
-  EXPECT_EQ(run(req(code::kAtaWriteData, 2, 0, 0x10001, 512)).status, status::kMissingData);
+  EXPECT_EQ(run(test::makeRequest(code::kAtaWriteData, 2, 0, 0x10001, 512)).status, status::kMissingData);
   EXPECT_TRUE(backend.calls.empty());
   // A block larger than needed is fine.
-  EXPECT_EQ(run(req(code::kReadSectors, 1, 0, 1, 1024)).status, status::kOk);
+  EXPECT_EQ(run(test::makeRequest(code::kReadSectors, 1, 0, 1, 1024)).status, status::kOk);
 }
 
 TEST_F(DispatchTest, UnknownCodesAreAnsweredAsSuch) {
-  EXPECT_EQ(run(req(0x53430099, 0)).status, status::kUnknownRequest);
-  EXPECT_EQ(run(req(0x4241000A, 1, 0, 4, 1)).status, status::kUnknownRequest);
-  Outcome out = run(req(0x12345678, 2, 0, 16, 1), std::vector<uint8_t>(16, 0xAB));
+  EXPECT_EQ(run(test::makeRequest(0x53430099, 0)).status, status::kUnknownRequest);
+  EXPECT_EQ(run(test::makeRequest(0x4241000A, 1, 0, 4, 1)).status, status::kUnknownRequest);
+  Outcome out = run(test::makeRequest(0x12345678, 2, 0, 16, 1), std::vector<uint8_t>(16, 0xAB));
   EXPECT_EQ(out.status, status::kUnknownRequest);
   EXPECT_TRUE(backend.calls.empty());
 }
@@ -195,50 +184,50 @@ TEST_F(DispatchTest, DeviceIndexAtTheCountIsStatus5ForEveryDeviceAddressedReques
 }
 
 TEST_F(DispatchTest, CountDevicesReenumeratesOnlyAfterADeviceChange) {
-  Outcome out = run(req(code::kCountDevices, 1, 0, 4, 1));
+  Outcome out = run(test::makeRequest(code::kCountDevices, 1, 0, 4, 1));
   EXPECT_EQ(word(out.block), 2u);
   backend.devices = 3;
-  EXPECT_EQ(word(run(req(code::kCountDevices, 1, 0, 4, 1)).block), 2u);
-  EXPECT_EQ(run(req(code::kGetStatus, 1, 2, 4, 1)).status, status::kNoSuchDevice);
+  EXPECT_EQ(word(run(test::makeRequest(code::kCountDevices, 1, 0, 4, 1)).block), 2u);
+  EXPECT_EQ(run(test::makeRequest(code::kGetStatus, 1, 2, 4, 1)).status, status::kNoSuchDevice);
   dispatcher.noteDeviceChange();
-  EXPECT_EQ(word(run(req(code::kCountDevices, 1, 0, 4, 1)).block), 3u);
-  EXPECT_EQ(run(req(code::kGetStatus, 1, 2, 4, 1)).status, status::kOk);
+  EXPECT_EQ(word(run(test::makeRequest(code::kCountDevices, 1, 0, 4, 1)).block), 3u);
+  EXPECT_EQ(run(test::makeRequest(code::kGetStatus, 1, 2, 4, 1)).status, status::kOk);
   EXPECT_EQ(backend.enumerations, 2u);
 }
 
 TEST_F(DispatchTest, SystemCallsReportTheirErrorAndQueriesTheirValue) {
-  Outcome ok = run(req(code::kQueryDriveLetter, 1, 1, 4, 1));
+  Outcome ok = run(test::makeRequest(code::kQueryDriveLetter, 1, 1, 4, 1));
   EXPECT_EQ(ok.status, status::kOk);
   EXPECT_EQ(word(ok.block), 0x43u);
-  ASSERT_EQ(run(req(code::kAcquire, 0, 0)).status, status::kOk);  // a hold to release
-  backend.systemCall = {false, 32};                               // sharing violation
+  ASSERT_EQ(run(test::makeRequest(code::kAcquire, 0, 0)).status, status::kOk);  // a hold to release
+  backend.systemCall = {false, 32};                                             // sharing violation
   for (uint32_t c : {code::kLoad, code::kEject, code::kAcquire, code::kRelease}) {
-    Outcome out = run(req(c, 0, c == code::kRelease ? 0 : 1));
+    Outcome out = run(test::makeRequest(c, 0, c == code::kRelease ? 0 : 1));
     EXPECT_EQ(out.status, status::kCommunicationFailure);
     EXPECT_EQ(out.systemError, 32u);
   }
   backend.systemCall = {false, pipe::kErrorNotSupported};
-  Outcome failed = run(req(code::kQueryDiscoveryPosition, 1, 0, 4, 1));
+  Outcome failed = run(test::makeRequest(code::kQueryDiscoveryPosition, 1, 0, 4, 1));
   EXPECT_EQ(failed.systemError, pipe::kErrorNotSupported);
   EXPECT_EQ(word(failed.block), 0u);
 }
 
 TEST_F(DispatchTest, DataOperationsCarryTheHeaderFieldsAndTheBlock) {
   std::vector<uint8_t> data{1, 2, 3, 4, 5, 6};
-  ServiceRequest write = req(code::kWriteCommon, 2, 1, 6, 1, 0x100);
+  ServiceRequest write = test::makeRequest(code::kWriteCommon, 2, 1, 6, 1, 0x100);
   EXPECT_EQ(run(write, data).status, status::kOk);
-  ServiceRequest read = req(code::kReadCommon, 1, 1, 6, 1, 0x100);
+  ServiceRequest read = test::makeRequest(code::kReadCommon, 1, 1, 6, 1, 0x100);
   EXPECT_EQ(run(read).block, data);
 
-  ServiceRequest erase = req(code::kEraseMemory, 0, 1, 0x8000, 0, 0x20000);
+  ServiceRequest erase = test::makeRequest(code::kEraseMemory, 0, 1, 0x8000, 0, 0x20000);
   erase.option = 1;
   run(erase);
-  ServiceRequest vendor = req(code::kVendorCommand3D, 0, 0, 0x1234, 0, 0xCAFEBABE);
+  ServiceRequest vendor = test::makeRequest(code::kVendorCommand3D, 0, 0, 0x1234, 0, 0xCAFEBABE);
   vendor.extraA = 0x1AB;
   vendor.extraB = 0xCD;
   run(vendor);
-  Outcome capacity = run(req(code::kReadCapacity, 1, 0, 8, 1, 7));
-  ServiceRequest sectors = req(code::kReadSectors, 1, 1, 3, 512, 9);
+  Outcome capacity = run(test::makeRequest(code::kReadCapacity, 1, 0, 8, 1, 7));
+  ServiceRequest sectors = test::makeRequest(code::kReadSectors, 1, 1, 3, 512, 9);
   run(sectors);
   EXPECT_EQ(word(capacity.block), 0x1000u);
   EXPECT_EQ(word(capacity.block, 4), 0x200u);
@@ -254,9 +243,9 @@ TEST_F(DispatchTest, RegionTableAndStatusTravelWhole) {
   table.region[4].size = 2048;
   std::vector<uint8_t> sent(84);
   std::memcpy(sent.data(), &table, 84);
-  EXPECT_EQ(run(req(code::kWriteDeviceTable, 2, 0, 84, 1), sent).status, status::kOk);
-  EXPECT_EQ(run(req(code::kReadDeviceTable, 1, 0, 84, 1)).block, sent);
-  EXPECT_EQ(word(run(req(code::kGetStatus, 1, 0, 4, 1)).block), 0x30Fu);
+  EXPECT_EQ(run(test::makeRequest(code::kWriteDeviceTable, 2, 0, 84, 1), sent).status, status::kOk);
+  EXPECT_EQ(run(test::makeRequest(code::kReadDeviceTable, 1, 0, 84, 1)).block, sent);
+  EXPECT_EQ(word(run(test::makeRequest(code::kGetStatus, 1, 0, 4, 1)).block), 0x30Fu);
 }
 
 }  // namespace

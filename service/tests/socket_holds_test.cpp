@@ -40,18 +40,6 @@ class FakeWatcher : public ProcessWatcher {
 
 constexpr ClientId kFirst = 100, kSecond = 200, kThird = 300;
 
-ServiceRequest request(uint32_t c, uint32_t dir, uint32_t device, uint32_t length = 0, uint32_t count = 0,
-                       uint32_t address = 0) {
-  ServiceRequest r{};
-  r.code = c;
-  r.direction = dir;
-  r.device = device;
-  r.length = length;
-  r.count = count;
-  r.address = address;
-  return r;
-}
-
 struct Answer {
   ServiceReply reply;
   std::vector<uint8_t> block;
@@ -66,13 +54,13 @@ Answer send(RequestDispatcher& d, ClientId client, ServiceRequest r, std::vector
 }
 
 ServiceReply take(RequestDispatcher& d, ClientId c, uint32_t socket) {
-  return send(d, c, request(code::kAcquire, 0, socket)).reply;
+  return send(d, c, test::makeRequest(code::kAcquire, 0, socket)).reply;
 }
 ServiceReply give(RequestDispatcher& d, ClientId c, uint32_t socket) {
-  return send(d, c, request(code::kRelease, 0, socket)).reply;
+  return send(d, c, test::makeRequest(code::kRelease, 0, socket)).reply;
 }
 uint32_t count(RequestDispatcher& d, ClientId c) {
-  Answer a = send(d, c, request(code::kCountDevices, 1, 0, 4, 1));
+  Answer a = send(d, c, test::makeRequest(code::kCountDevices, 1, 0, 4, 1));
   uint32_t n;
   std::memcpy(&n, a.block.data(), 4);
   return n;
@@ -113,7 +101,7 @@ TEST_F(ExclusiveUseTest, AHolderThatEndsOrDetachesLosesItsHold) {
   EXPECT_EQ(take(dispatcher, kSecond, 0).status, status::kOk);
   EXPECT_EQ(callsNamed("release"), 1u);  // the ended holder's hold was let go first
 
-  ASSERT_EQ(send(dispatcher, kSecond, request(code::kDetach, 0, 0)).reply.status, status::kOk);
+  ASSERT_EQ(send(dispatcher, kSecond, test::makeRequest(code::kDetach, 0, 0)).reply.status, status::kOk);
   EXPECT_EQ(callsNamed("release"), 2u);
   EXPECT_EQ(take(dispatcher, kThird, 0).status, status::kOk);
 }
@@ -147,15 +135,15 @@ class RescanTest : public ::testing::Test {
     count(dispatcher, kThird);
   }
   Answer read(ClientId c, uint32_t socket) {
-    return send(dispatcher, c, request(code::kReadCommon, 1, socket, 16, 1, 0x100));
+    return send(dispatcher, c, test::makeRequest(code::kReadCommon, 1, socket, 16, 1, 0x100));
   }
   uint32_t write(ClientId c, uint32_t socket, uint8_t value) {
-    return send(dispatcher, c, request(code::kWriteCommon, 2, socket, 16, 1, 0x100),
+    return send(dispatcher, c, test::makeRequest(code::kWriteCommon, 2, socket, 16, 1, 0x100),
                 std::vector<uint8_t>(16, value))
         .reply.status;
   }
   Answer status(ClientId c, uint32_t socket) {
-    return send(dispatcher, c, request(code::kGetStatus, 1, socket, 4, 1));
+    return send(dispatcher, c, test::makeRequest(code::kGetStatus, 1, socket, 4, 1));
   }
 
   zrb::test::ScratchDir scratch;
@@ -207,7 +195,7 @@ TEST_F(RescanTest, AVanishedReadersNumberAnswersNoCardAndComesToANewReaderOnlyWi
 
   // Once they are gone the number is free again; a program that used the
   // empty number is told of the card change before it reaches the new card.
-  send(dispatcher, kFirst, request(code::kDetach, 0, 0));
+  send(dispatcher, kFirst, test::makeRequest(code::kDetach, 0, 0));
   watcher.ended.insert(kSecond);
   watcher.ended.insert(kThird);
   const ClientId later = 400;

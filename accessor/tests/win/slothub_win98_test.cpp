@@ -261,7 +261,7 @@ TEST(Win98Accessor, LoadsOnItsOwnWithAReader) {
   VirtualReaders one{CardTemplate::Sram};
   HMODULE module = loadAccessorDirectly();
   ASSERT_NE(module, nullptr);
-  auto entry = reinterpret_cast<CardEntry>(GetProcAddress(module, "VESKCI"));
+  auto entry = reinterpret_cast<CardEntry>(reinterpret_cast<void*>(GetProcAddress(module, "VESKCI")));
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(entry(FN_INFO, 0, 0, 0, 0, nullptr), 1);
   EXPECT_EQ(entry(12, 0, 0, 0, 0, nullptr), CS_NOT_SUPPORTED);
