@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "pipe_requests.h"
+
 namespace zrb2x::pipe {
 
 constexpr char kPipeName[] = "\\\\.\\pipe\\zrb2x\\comm";
@@ -63,35 +65,9 @@ constexpr uint32_t announcedBlockSize(const ServiceRequest& r) { return r.length
 // Request codes. 0x4241xxxx act on the service's device table, 0x5343xxxx
 // issue one reader-writer command whose operation code is the low byte.
 namespace code {
-constexpr uint32_t kAttach = 0x42410001;
-constexpr uint32_t kDetach = 0x42410002;
-constexpr uint32_t kCountDevices = 0x42410003;
-constexpr uint32_t kQueryDriveLetter = 0x42410004;
-constexpr uint32_t kQueryDiscoveryPosition = 0x42410005;
-constexpr uint32_t kLoad = 0x42410006;
-constexpr uint32_t kEject = 0x42410007;
-constexpr uint32_t kAcquire = 0x42410008;
-constexpr uint32_t kRelease = 0x42410009;
-constexpr uint32_t kRezero = 0x53430001;
-constexpr uint32_t kWriteDeviceTable = 0x53430005;
-constexpr uint32_t kReadDeviceTable = 0x53430006;
-constexpr uint32_t kInquiry = 0x53430012;
-constexpr uint32_t kGetStatus = 0x53430013;
-constexpr uint32_t kReadCommon = 0x53430020;
-constexpr uint32_t kEraseMemory = 0x53430021;
-constexpr uint32_t kWriteCommon = 0x53430022;
-constexpr uint32_t kReadAttribute = 0x53430024;
-constexpr uint32_t kReadCapacity = 0x53430025;
-constexpr uint32_t kWriteAttribute = 0x53430026;
-constexpr uint32_t kReadSectors = 0x53430028;
-constexpr uint32_t kWriteSectors = 0x5343002A;
-constexpr uint32_t kDownloadFirmware = 0x5343003B;
-constexpr uint32_t kVendorCommand3D = 0x5343003D;
-constexpr uint32_t kAtaWriteTaskFile = 0x53430156;
-constexpr uint32_t kAtaReadTaskFile = 0x53430056;
-constexpr uint32_t kAtaExecute = 0x53430256;
-constexpr uint32_t kAtaWriteData = 0x53430356;
-constexpr uint32_t kAtaReadData = 0x53430456;
+#define ZRB_PIPE_REQUEST_CODE(name, code, ...) constexpr uint32_t k##name = code;
+ZRB_PIPE_REQUESTS(ZRB_PIPE_REQUEST_CODE)
+#undef ZRB_PIPE_REQUEST_CODE
 }  // namespace code
 
 // Status values of ServiceReply::status besides the device results, encoded

@@ -5,57 +5,28 @@
 namespace zrb2x::service {
 namespace {
 
-using namespace pipe::code;
-using F = Footprint;
-using O = Operation;
-using C = ChangeReport;
 constexpr uint32_t kAny = 0xFFFFFFFF;
-constexpr uint32_t k16Bit = 0xFFFF;
+constexpr uint32_t k16 = 0xFFFF;  // a 16-bit count
 
-// clang-format off
+// The rows, expanded from the protocol's one list of requests.
 constexpr RequestRow kRows[] = {
-    // code                  operation                 dir min  footprint   fixed device maxLength  card change
-    {kAttach,                O::Attach,                 0, 0,  F::None,          0, false, kAny, C::None},
-    {kDetach,                O::Detach,                 0, 0,  F::None,          0, false, kAny, C::None},
-    {kCountDevices,          O::CountDevices,           1, 4,  F::Fixed,         4, false, kAny, C::None},
-    {kQueryDriveLetter,      O::QueryDriveLetter,       1, 4,  F::Fixed,         4, true,  kAny, C::None},
-    {kQueryDiscoveryPosition,O::QueryDiscoveryPosition, 1, 4,  F::Fixed,         4, true,  kAny, C::None},
-    {kLoad,                  O::Load,                   0, 0,  F::None,          0, true,  kAny, C::None},
-    {kEject,                 O::Eject,                  0, 0,  F::None,          0, true,  kAny, C::None},
-    {kAcquire,               O::Acquire,                0, 0,  F::None,          0, true,  kAny, C::None},
-    {kRelease,               O::Release,                0, 0,  F::None,          0, true,  kAny, C::None},
-    {kRezero,                O::Rezero,                 0, 0,  F::None,          0, true,  kAny, C::Command},
-    {kWriteDeviceTable,      O::WriteDeviceTable,       2, 84, F::Fixed,        84, true,  kAny, C::Command},
-    {kReadDeviceTable,       O::ReadDeviceTable,        1, 84, F::Fixed,        84, true,  kAny, C::Command},
-    {kInquiry,               O::Inquiry,                1, 36, F::Fixed,        36, true,  kAny, C::None},
-    {kGetStatus,             O::GetStatus,              1, 4,  F::Fixed,         4, true,  kAny, C::Status},
-    {kReadCommon,            O::ReadCommon,             1, 0,  F::Length,        0, true,  kAny, C::Command},
-    {kEraseMemory,           O::EraseMemory,            0, 0,  F::None,          0, true,  kAny, C::Command},
-    {kWriteCommon,           O::WriteCommon,            2, 0,  F::Length,        0, true,  kAny, C::Command},
-    {kReadAttribute,         O::ReadAttribute,          1, 0,  F::Length,        0, true,  kAny, C::Command},
-    {kReadCapacity,          O::ReadCapacity,           1, 0,  F::Fixed,         8, true,  kAny, C::Command},
-    {kWriteAttribute,        O::WriteAttribute,         2, 0,  F::Length,        0, true,  kAny, C::Command},
-    {kReadSectors,           O::ReadSectors,            1, 0,  F::LengthSectors, 0, true,  kAny, C::Command},
-    {kWriteSectors,          O::WriteSectors,           2, 0,  F::LengthSectors, 0, true,  kAny, C::Command},
-    {kDownloadFirmware,      O::DownloadFirmware,       2, 0,  F::Length,        0, true,  kAny, C::Command},
-    {kVendorCommand3D,       O::VendorCommand3D,        0, 0,  F::None,          0, true,  kAny, C::Command},
-    {kAtaWriteTaskFile,      O::AtaWriteTaskFile,       2, 0,  F::Fixed,         8, true,  kAny, C::Command},
-    {kAtaReadTaskFile,       O::AtaReadTaskFile,        1, 0,  F::Fixed,         8, true,  kAny, C::Command},
-    {kAtaExecute,            O::AtaExecute,             0, 0,  F::None,          0, true,  kAny, C::Command},
-    {kAtaWriteData,          O::AtaWriteData,           2, 0,  F::LengthSectors, 0, true,  k16Bit, C::Command},
-    {kAtaReadData,           O::AtaReadData,            1, 0,  F::LengthSectors, 0, true,  k16Bit, C::Command},
+#define ZRB_PIPE_REQUEST_ROW(name, code, direction, minLength, maxLength, footprint, fixedBytes, device, \
+                             change)                                                                     \
+  {code,       Operation::name, direction,    minLength,           Footprint::footprint,                 \
+   fixedBytes, device,          k##maxLength, ChangeReport::change},
+    ZRB_PIPE_REQUESTS(ZRB_PIPE_REQUEST_ROW)
+#undef ZRB_PIPE_REQUEST_ROW
 };
-// clang-format on
 
 uint64_t bytesTouched(const RequestRow& row, const pipe::ServiceRequest& request) {
   switch (row.footprint) {
-    case F::None:
+    case Footprint::None:
       return 0;
-    case F::Fixed:
+    case Footprint::Fixed:
       return row.fixedBytes;
-    case F::Length:
+    case Footprint::Length:
       return request.length;
-    case F::LengthSectors:
+    case Footprint::LengthSectors:
       return uint64_t{request.length} * pipe::kSectorBytes;
   }
   return UINT64_MAX;

@@ -9,36 +9,11 @@
 
 namespace zrb2x::service {
 
+// One operation per request of the protocol, in the order of its list.
 enum class Operation {
-  Attach,
-  Detach,
-  CountDevices,
-  QueryDriveLetter,
-  QueryDiscoveryPosition,
-  Load,
-  Eject,
-  Acquire,
-  Release,
-  Rezero,
-  WriteDeviceTable,
-  ReadDeviceTable,
-  Inquiry,
-  GetStatus,
-  ReadCommon,
-  EraseMemory,
-  WriteCommon,
-  ReadAttribute,
-  ReadCapacity,
-  WriteAttribute,
-  ReadSectors,
-  WriteSectors,
-  DownloadFirmware,
-  VendorCommand3D,
-  AtaWriteTaskFile,
-  AtaReadTaskFile,
-  AtaExecute,
-  AtaWriteData,
-  AtaReadData,
+#define ZRB_PIPE_REQUEST_OPERATION(name, ...) name,
+  ZRB_PIPE_REQUESTS(ZRB_PIPE_REQUEST_OPERATION)
+#undef ZRB_PIPE_REQUEST_OPERATION
 };
 
 // How many bytes of the data block the operation reads or fills.
