@@ -4,6 +4,9 @@
 
 namespace zrb2x {
 
+// Nothing on the host sets a system error for the library's bool calls.
+uint32_t platformLastError() { return 0; }
+
 std::unique_ptr<DeviceLibrary> makePlatformDeviceLibrary() {
   return std::make_unique<DeviceLibrary>(std::vector<std::unique_ptr<DeviceLayer>>{},
                                          std::make_unique<virt::VirtualLayer>());

@@ -183,4 +183,9 @@ bool InProcessDevices::QueryDiscoveryPosition(uint32_t device, uint32_t* value) 
   return e && e->link && value && e->link->queryDiscoveryPosition(value);
 }
 
+std::string InProcessDevices::Identity(uint32_t device) {
+  DeviceEntry* e = library_->entry(device);
+  return e && e->link ? e->link->identity() : std::string();
+}
+
 }  // namespace zrb2x

@@ -28,11 +28,11 @@
 
 #include "ata_operations.h"
 #include "device_library.h"
-#include "device_operations.h"
+#include "library_operations.h"
 
 namespace zrb2x {
 
-class InProcessDevices : public DeviceOperations {
+class InProcessDevices : public LibraryOperations {
  public:
   InProcessDevices();  // the transports of this build
   explicit InProcessDevices(std::unique_ptr<DeviceLibrary> library);
@@ -57,23 +57,23 @@ class InProcessDevices : public DeviceOperations {
   bool CloseLibrary() override;
   bool OpenLibrary() override;
 
-  // Library operations the accessor does not use; the access service offers
-  // them through its pipe. Results are device results unless bool.
-  uint32_t Inquiry(uint32_t device, uint8_t* data36);
-  uint32_t Rezero(uint32_t device);
-  uint32_t ReadCapacity(uint32_t device, uint32_t address, uint32_t* first, uint32_t* second);
-  uint32_t DownloadFirmware(uint32_t device, const void* image, uint32_t count);
-  uint32_t VendorCommand3D(uint32_t device, uint32_t address, uint16_t word, uint8_t b1, uint8_t b2);
-  uint32_t AtaWriteTaskFile(uint32_t device, const uint8_t* registers8);
-  uint32_t AtaReadTaskFile(uint32_t device, uint8_t* registers8);
-  uint32_t AtaExecute(uint32_t device);
-  uint32_t AtaWriteData(uint32_t device, uint16_t sectors, const void* data);
-  uint32_t AtaReadData(uint32_t device, uint16_t sectors, void* data);
+  std::string Identity(uint32_t device) override;
+  uint32_t LastSystemError() override { return platformLastError(); }
+  uint32_t Inquiry(uint32_t device, uint8_t* data36) override;
+  uint32_t Rezero(uint32_t device) override;
+  uint32_t ReadCapacity(uint32_t device, uint32_t address, uint32_t* first, uint32_t* second) override;
+  uint32_t DownloadFirmware(uint32_t device, const void* image, uint32_t count) override;
+  uint32_t VendorCommand3D(uint32_t device, uint32_t address, uint16_t word, uint8_t b1, uint8_t b2) override;
+  uint32_t AtaWriteTaskFile(uint32_t device, const uint8_t* registers8) override;
+  uint32_t AtaReadTaskFile(uint32_t device, uint8_t* registers8) override;
+  uint32_t AtaExecute(uint32_t device) override;
+  uint32_t AtaWriteData(uint32_t device, uint16_t sectors, const void* data) override;
+  uint32_t AtaReadData(uint32_t device, uint16_t sectors, void* data) override;
   uint32_t AtaIdentify(uint32_t device, AtaGeometry* geometry);
-  bool Load(uint32_t device);
-  bool Eject(uint32_t device);
-  bool QueryDriveLetter(uint32_t device, uint32_t* value);
-  bool QueryDiscoveryPosition(uint32_t device, uint32_t* value);
+  bool Load(uint32_t device) override;
+  bool Eject(uint32_t device) override;
+  bool QueryDriveLetter(uint32_t device, uint32_t* value) override;
+  bool QueryDiscoveryPosition(uint32_t device, uint32_t* value) override;
 
   DeviceLibrary& library() { return *library_; }
 

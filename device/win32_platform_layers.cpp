@@ -38,6 +38,8 @@ bool isNtFamily() {
 
 }  // namespace
 
+uint32_t platformLastError() { return GetLastError(); }
+
 std::unique_ptr<DeviceLibrary> makePlatformDeviceLibrary() {
   std::vector<std::unique_ptr<DeviceLayer>> real;
   if (isNtFamily())

@@ -20,19 +20,19 @@ constexpr uint32_t kEmptySlotWord = status_bit::kBattery1 | status_bit::kBattery
 
 void putWord(uint8_t* block, uint32_t value) { std::memcpy(block, &value, sizeof value); }
 
-ServiceReply fromSystemCall(SystemCallResult result) {
-  if (result.ok) return {pipe::status::kOk, 0};
-  // The status stays the reply's initial communication failure; the client
-  // finds the reason as its last error.
-  return {pipe::status::kCommunicationFailure, result.error};
+// A system-level device call: on failure the status stays the reply's initial
+// communication failure, and the client finds the reason as its last error.
+ServiceReply fromSystemCall(bool ok, LibraryOperations& devices) {
+  if (ok) return {pipe::status::kOk, 0};
+  return {pipe::status::kCommunicationFailure, devices.LastSystemError()};
 }
 
 ServiceReply fromDevice(uint32_t deviceResult) { return {deviceResult, 0}; }
 
-ServiceReply query(SystemCallResult (ServiceBackend::*call)(uint32_t, uint32_t*), ServiceBackend& backend,
+ServiceReply query(bool (LibraryOperations::*call)(uint32_t, uint32_t*), LibraryOperations& devices,
                    uint32_t device, uint8_t* block) {
   uint32_t value = 0;
-  ServiceReply reply = fromSystemCall((backend.*call)(device, &value));
+  ServiceReply reply = fromSystemCall((devices.*call)(device, &value), devices);
   if (reply.status == pipe::status::kOk) putWord(block, value);
   return reply;
 }
@@ -66,16 +66,16 @@ void RequestDispatcher::reenumerateIfPending() {
 
 void RequestDispatcher::enumerate() {
   reenumerationPending_.exchange(0);
-  const uint32_t listed = backend_.enumerate();
+  const uint32_t listed = devices_.CountDevices();
   std::vector<std::string> identities;
-  for (uint32_t i = 0; i < listed; ++i) identities.push_back(backend_.identity(i));
+  for (uint32_t i = 0; i < listed; ++i) identities.push_back(devices_.Identity(i));
   ++generation_;
   sockets_.update(identities, generation_, [this](uint32_t n) { return reusable(n); });
   // The rescan closed every device; a hold on a reader that is still there is
   // taken again at its place in the new list.
   for (auto it = holders_.begin(); it != holders_.end();) {
     const SocketSlot* s = sockets_.slot(it->first);
-    if (s && s->present && !backend_.acquire(s->listIndex).ok) {
+    if (s && s->present && !devices_.AcquireDevice(s->listIndex)) {
       it = holders_.erase(it);
     } else {
       ++it;
@@ -90,7 +90,7 @@ void RequestDispatcher::dropHoldsOf(ClientId client) {
       continue;
     }
     const SocketSlot* s = sockets_.slot(it->first);
-    if (s && s->present) backend_.release(s->listIndex);
+    if (s && s->present) devices_.ReleaseDevice(s->listIndex);
     it = holders_.erase(it);
   }
 }
@@ -100,7 +100,7 @@ ServiceReply RequestDispatcher::acquire(uint32_t number, uint32_t device, Client
   if (held != holders_.end())
     return held->second == client ? ServiceReply{pipe::status::kOk, 0}
                                   : ServiceReply{pipe::status::kCommunicationFailure, kErrorBusy};
-  ServiceReply reply = fromSystemCall(backend_.acquire(device));
+  ServiceReply reply = fromSystemCall(devices_.AcquireDevice(device), devices_);
   if (reply.status == pipe::status::kOk) holders_[number] = client;
   return reply;
 }
@@ -113,7 +113,7 @@ ServiceReply RequestDispatcher::release(uint32_t number, const SocketSlot& slot,
   holders_.erase(held);
   // The reader of a vacant number is gone, and its hold with it.
   if (!slot.present) return {pipe::status::kOk, 0};
-  return fromSystemCall(backend_.release(slot.listIndex));
+  return fromSystemCall(devices_.ReleaseDevice(slot.listIndex), devices_);
 }
 
 ServiceReply RequestDispatcher::dispatch(const ServiceRequest& r, uint8_t* block, uint32_t blockSize,
@@ -167,7 +167,7 @@ ServiceReply RequestDispatcher::dispatch(const ServiceRequest& r, uint8_t* block
 
 ServiceReply RequestDispatcher::carryOut(const ServiceRequest& r, uint32_t d, uint8_t* block) {
   const RequestRow* row = findRequest(r.code);
-  ServiceBackend& b = backend_;
+  LibraryOperations& b = devices_;
   switch (row->operation) {
     case Operation::Attach:
     case Operation::Detach:
@@ -176,70 +176,70 @@ ServiceReply RequestDispatcher::carryOut(const ServiceRequest& r, uint32_t d, ui
     case Operation::Release:
       return {pipe::status::kOk, 0};  // handled before
     case Operation::QueryDriveLetter:
-      return query(&ServiceBackend::queryDriveLetter, b, d, block);
+      return query(&LibraryOperations::QueryDriveLetter, b, d, block);
     case Operation::QueryDiscoveryPosition:
-      return query(&ServiceBackend::queryDiscoveryPosition, b, d, block);
+      return query(&LibraryOperations::QueryDiscoveryPosition, b, d, block);
     case Operation::Load:
-      return fromSystemCall(b.load(d));
+      return fromSystemCall(b.Load(d), b);
     case Operation::Eject:
-      return fromSystemCall(b.eject(d));
+      return fromSystemCall(b.Eject(d), b);
     case Operation::Rezero:
-      return fromDevice(b.rezero(d));
+      return fromDevice(b.Rezero(d));
     case Operation::WriteDeviceTable: {
       DeviceTable table;
       std::memcpy(&table, block, sizeof table);
-      return fromDevice(b.writeDeviceTable(d, &table));
+      return fromDevice(b.WriteDeviceTable(d, &table));
     }
     case Operation::ReadDeviceTable: {
       DeviceTable table{};
-      uint32_t result = b.readDeviceTable(d, &table);
+      uint32_t result = b.ReadDeviceTable(d, &table);
       std::memcpy(block, &table, sizeof table);
       return fromDevice(result);
     }
     case Operation::Inquiry:
-      return fromDevice(b.inquiry(d, block));
+      return fromDevice(b.Inquiry(d, block));
     case Operation::GetStatus: {
       uint32_t word = 0;
-      uint32_t result = b.getStatus(d, &word);
+      uint32_t result = b.GetStatus(d, &word);
       putWord(block, word);
       return fromDevice(result);
     }
     case Operation::ReadCommon:
-      return fromDevice(b.readCommon(d, r.address, r.length, block));
+      return fromDevice(b.ReadCommon(d, r.address, r.length, block));
     case Operation::WriteCommon:
-      return fromDevice(b.writeCommon(d, r.address, r.length, block));
+      return fromDevice(b.WriteCommon(d, r.address, r.length, block));
     case Operation::ReadAttribute:
-      return fromDevice(b.readAttribute(d, r.address, r.length, block));
+      return fromDevice(b.ReadAttribute(d, r.address, r.length, block));
     case Operation::WriteAttribute:
-      return fromDevice(b.writeAttribute(d, r.address, r.length, block));
+      return fromDevice(b.WriteAttribute(d, r.address, r.length, block));
     case Operation::EraseMemory:
-      return fromDevice(b.eraseMemory(d, r.option, r.address, r.length));
+      return fromDevice(b.EraseMemory(d, r.option, r.address, r.length));
     case Operation::ReadCapacity: {
       uint32_t first = 0, second = 0;
-      uint32_t result = b.readCapacity(d, r.address, &first, &second);
+      uint32_t result = b.ReadCapacity(d, r.address, &first, &second);
       putWord(block, first);
       putWord(block + 4, second);
       return fromDevice(result);
     }
     case Operation::ReadSectors:
-      return fromDevice(b.readSectors(d, r.address, r.length, block));
+      return fromDevice(b.ReadSectors(d, r.address, r.length, block, kSectorSize));
     case Operation::WriteSectors:
-      return fromDevice(b.writeSectors(d, r.address, r.length, block));
+      return fromDevice(b.WriteSectors(d, r.address, r.length, block, kSectorSize));
     case Operation::DownloadFirmware:
-      return fromDevice(b.downloadFirmware(d, block, r.length));
+      return fromDevice(b.DownloadFirmware(d, block, r.length));
     case Operation::VendorCommand3D:
-      return fromDevice(b.vendorCommand3D(d, r.address, static_cast<uint16_t>(r.length),
+      return fromDevice(b.VendorCommand3D(d, r.address, static_cast<uint16_t>(r.length),
                                           static_cast<uint8_t>(r.extraA), static_cast<uint8_t>(r.extraB)));
     case Operation::AtaWriteTaskFile:
-      return fromDevice(b.ataWriteTaskFile(d, block));
+      return fromDevice(b.AtaWriteTaskFile(d, block));
     case Operation::AtaReadTaskFile:
-      return fromDevice(b.ataReadTaskFile(d, block));
+      return fromDevice(b.AtaReadTaskFile(d, block));
     case Operation::AtaExecute:
-      return fromDevice(b.ataExecute(d));
+      return fromDevice(b.AtaExecute(d));
     case Operation::AtaWriteData:
-      return fromDevice(b.ataWriteData(d, static_cast<uint16_t>(r.length), block));
+      return fromDevice(b.AtaWriteData(d, static_cast<uint16_t>(r.length), block));
     case Operation::AtaReadData:
-      return fromDevice(b.ataReadData(d, static_cast<uint16_t>(r.length), block));
+      return fromDevice(b.AtaReadData(d, static_cast<uint16_t>(r.length), block));
   }
   return {pipe::status::kCommunicationFailure, 0};
 }

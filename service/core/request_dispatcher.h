@@ -1,4 +1,4 @@
-// Carries out one checked request on the device backend and keeps the state
+// Carries out one checked request on the device library and keeps the state
 // of the pipe thread: the socket numbers (stable across rescans), the
 // programs being served with their holds, and the pending re-enumeration
 // flag, the only thing the device-change window touches.
@@ -9,8 +9,8 @@
 #include <map>
 
 #include "client_registry.h"
+#include "library_operations.h"
 #include "pipe_protocol.h"
-#include "service_backend.h"
 #include "socket_table.h"
 
 namespace zrb2x::service {
@@ -25,8 +25,8 @@ class RequestDispatcher {
  public:
   // `watcher` tells when a client's process has ended; without one a program
   // keeps its holds until it detaches.
-  explicit RequestDispatcher(ServiceBackend& backend, ProcessWatcher* watcher = nullptr)
-      : backend_(backend), clients_(watcher) {}
+  explicit RequestDispatcher(LibraryOperations& devices, ProcessWatcher* watcher = nullptr)
+      : devices_(devices), clients_(watcher) {}
 
   // The device-change window's only effect; any thread.
   void noteDeviceChange() { reenumerationPending_.exchange(1); }
@@ -49,7 +49,7 @@ class RequestDispatcher {
   void dropHoldsOf(ClientId client);
   bool reusable(uint32_t number) const;
 
-  ServiceBackend& backend_;
+  LibraryOperations& devices_;
   std::atomic<uint32_t> reenumerationPending_{0};
   uint64_t generation_ = 0;  // counts the rescans
   SocketTable sockets_;

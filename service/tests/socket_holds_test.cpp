@@ -7,9 +7,9 @@
 #include <set>
 #include <vector>
 
-#include "device_library_backend.h"
 #include "device_result.h"
 #include "fake_backend.h"
+#include "in_process_devices.h"
 #include "request_dispatcher.h"
 #include "scratch_dir.h"
 #include "virtual/card_templates.h"
@@ -149,9 +149,8 @@ class RescanTest : public ::testing::Test {
   zrb::test::ScratchDir scratch;
   std::map<std::string, uint8_t> marks;
   std::unique_ptr<InProcessDevices> devices = InProcessDevices::forVirtualReaders(scratch.path());
-  DeviceLibraryBackend backend{*devices, [] { return uint32_t{0}; }};
   FakeWatcher watcher;
-  RequestDispatcher dispatcher{backend, &watcher};
+  RequestDispatcher dispatcher{*devices, &watcher};
 };
 
 TEST_F(RescanTest, AReaderThatSortsEarlierDoesNotMoveTheRunningProgramsSockets) {

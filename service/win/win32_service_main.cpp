@@ -5,7 +5,7 @@
 #include <memory>
 #include <mutex>
 
-#include "device_library_backend.h"
+#include "in_process_devices.h"
 #include "pipe_protocol.h"
 #include "request_dispatcher.h"
 #include "server_exchange.h"
@@ -30,8 +30,6 @@ std::mutex g_statusLock;
 DWORD g_recordedError = 0;
 HANDLE volatile g_stopEvent = nullptr;
 RequestDispatcher* volatile g_dispatcher = nullptr;
-
-uint32_t threadLastError() { return GetLastError(); }
 
 // Writes "<service> error: <n>" and the failed call's name as an error event,
 // and keeps the error as the exit code of the final stopped report.
@@ -96,9 +94,8 @@ void runService() {
   // The device library picks its SCSI layer (pass-through or ASPI) by the
   // system family itself.
   InProcessDevices devices;
-  DeviceLibraryBackend backend(devices, threadLastError);
   Win32ProcessWatcher watcher;
-  RequestDispatcher dispatcher(backend, &watcher);
+  RequestDispatcher dispatcher(devices, &watcher);
   // Without devices the service still starts; it then serves an empty table.
   devices.OpenLibrary();
   dispatcher.enumerate();

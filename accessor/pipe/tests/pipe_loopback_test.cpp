@@ -5,7 +5,6 @@
 
 #include <numeric>
 
-#include "device_library_backend.h"
 #include "fake_transport.h"
 #include "in_process_devices.h"
 #include "pipe_devices.h"
@@ -15,8 +14,6 @@
 namespace zrb2x::pipe {
 namespace {
 
-uint32_t noSystemError() { return 0; }
-
 class LoopbackTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -24,8 +21,7 @@ class LoopbackTest : public ::testing::Test {
     addReader("r1", virt::CardTemplate::Ata);
     serviceDevices = InProcessDevices::forVirtualReaders(scratch.path());
     ASSERT_TRUE(serviceDevices->OpenLibrary());
-    backend = std::make_unique<service::DeviceLibraryBackend>(*serviceDevices, noSystemError);
-    dispatcher = std::make_unique<service::RequestDispatcher>(*backend);
+    dispatcher = std::make_unique<service::RequestDispatcher>(*serviceDevices);
     dispatcher->enumerate();
     client = std::make_unique<PipeDevices>(std::make_unique<test::LoopbackTransport>(*dispatcher));
     ASSERT_TRUE(client->OpenLibrary());
@@ -43,7 +39,6 @@ class LoopbackTest : public ::testing::Test {
 
   zrb::test::ScratchDir scratch;
   std::unique_ptr<InProcessDevices> serviceDevices;
-  std::unique_ptr<service::DeviceLibraryBackend> backend;
   std::unique_ptr<service::RequestDispatcher> dispatcher;
   std::unique_ptr<PipeDevices> client;
 };

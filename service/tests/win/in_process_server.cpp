@@ -9,7 +9,6 @@ RequestDispatcher* g_notified = nullptr;
 void onDeviceChange(WPARAM, LPARAM) {
   if (g_notified) g_notified->noteDeviceChange();
 }
-uint32_t lastError() { return GetLastError(); }
 
 }  // namespace
 
@@ -19,8 +18,7 @@ InProcessServer::InProcessServer(const std::filesystem::path& virtualRoot, DWORD
   mutexName_ = "zrb2x-test/mutex/exec-" + id;
   devices_ = InProcessDevices::forVirtualReaders(virtualRoot);
   devices_->OpenLibrary();
-  backend_ = std::make_unique<DeviceLibraryBackend>(*devices_, lastError);
-  dispatcher_ = std::make_unique<RequestDispatcher>(*backend_);
+  dispatcher_ = std::make_unique<RequestDispatcher>(*devices_);
   dispatcher_->enumerate();
   stopEvent_ = win::UniqueHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   ioEvent_ = win::UniqueHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));

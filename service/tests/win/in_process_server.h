@@ -10,7 +10,6 @@
 #include <string>
 #include <thread>
 
-#include "device_library_backend.h"
 #include "in_process_devices.h"
 #include "request_dispatcher.h"
 #include "win32_device_notifier.h"
@@ -36,7 +35,6 @@ class InProcessServer {
   std::string pipeName_;
   std::string mutexName_;
   std::unique_ptr<InProcessDevices> devices_;
-  std::unique_ptr<DeviceLibraryBackend> backend_;
   std::unique_ptr<RequestDispatcher> dispatcher_;
   zrb::win::OpenSecurity security_;
   win::UniqueHandle stopEvent_, ioEvent_, pipe_, ended_event_;
