@@ -83,12 +83,13 @@ InFlight* inFlightOf(os::AspiCommand& c) { return reinterpret_cast<InFlight*>(c.
 ExecuteRequest* requestOf(os::AspiCommand& c) { return &inFlightOf(c)->request; }
 
 std::optional<std::string> stringValue(HKEY root, const std::string& path, const char* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::nullopt;
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return std::nullopt;
+  zrb::win::UniqueKey key(opened);
   char value[256] = {};
   DWORD size = sizeof value - 1, type = 0;
-  const LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
-  RegCloseKey(key);
+  const LONG status =
+      RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
   if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
   value[std::min<DWORD>(size, sizeof value - 1)] = '\0';
   return std::string(value);
@@ -104,24 +105,24 @@ bool AspiSystem::loadManager() {
     send_ = givenSend_;
     supportInfo_ = givenSupportInfo_;
     bool ok = true;
-    for (HANDLE& event : events_) {
-      event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    for (auto& event : events_) {
+      event.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
       ok = ok && event;
     }
     if (!ok) unloadManager();
     return ok;
   }
-  manager_ = LoadLibraryA("WNASPI32.DLL");
+  manager_.reset(LoadLibraryA("WNASPI32.DLL"));
   if (manager_) {
-    send_ =
-        reinterpret_cast<SendCommand>(reinterpret_cast<void*>(GetProcAddress(manager_, "SendASPI32Command")));
+    send_ = reinterpret_cast<SendCommand>(
+        reinterpret_cast<void*>(GetProcAddress(manager_.get(), "SendASPI32Command")));
     supportInfo_ = reinterpret_cast<GetSupportInfo>(
-        reinterpret_cast<void*>(GetProcAddress(manager_, "GetASPI32SupportInfo")));
+        reinterpret_cast<void*>(GetProcAddress(manager_.get(), "GetASPI32SupportInfo")));
   }
-  vwin32_ = CreateFileA("\\\\.\\VWIN32", 0, 0, nullptr, 0, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  bool ok = manager_ && send_ && supportInfo_ && vwin32_ != INVALID_HANDLE_VALUE;
-  for (HANDLE& event : events_) {
-    event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  vwin32_.reset(CreateFileA("\\\\.\\VWIN32", 0, 0, nullptr, 0, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  bool ok = manager_ && send_ && supportInfo_ && vwin32_;
+  for (auto& event : events_) {
+    event.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     ok = ok && event;
   }
   if (!ok) unloadManager();
@@ -129,14 +130,9 @@ bool AspiSystem::loadManager() {
 }
 
 void AspiSystem::unloadManager() {
-  for (HANDLE& event : events_) {
-    if (event) CloseHandle(event);
-    event = nullptr;
-  }
-  if (vwin32_ != INVALID_HANDLE_VALUE) CloseHandle(vwin32_);
-  vwin32_ = INVALID_HANDLE_VALUE;
-  if (manager_) FreeLibrary(manager_);
-  manager_ = nullptr;
+  for (auto& event : events_) event.reset();
+  vwin32_.reset();
+  manager_.reset();
   send_ = nullptr;
   supportInfo_ = nullptr;
 }
@@ -174,8 +170,8 @@ uint8_t AspiSystem::submit(os::AspiCommand& c) {
   request->senseLength = 14;
   request->cdbLength = c.cdbLength;
   std::memcpy(request->cdb, c.cdb, std::min<size_t>(c.cdbLength, sizeof request->cdb));
-  request->postProcess = events_[c.slot];
-  ResetEvent(events_[c.slot]);
+  request->postProcess = events_[c.slot].get();
+  ResetEvent(events_[c.slot].get());
   c.request = reinterpret_cast<uintptr_t>(flight.release());
   const uint8_t status = static_cast<uint8_t>(send_(requestOf(c)));
   if (status != os::kAspiPending) finish(c);
@@ -193,7 +189,7 @@ void AspiSystem::finish(os::AspiCommand& c) {
 
 bool AspiSystem::waitForCompletion(os::AspiCommand& c, uint32_t timeoutMs) {
   if (!c.request) return true;
-  if (WaitForSingleObject(events_[c.slot], timeoutMs) != WAIT_OBJECT_0 &&
+  if (WaitForSingleObject(events_[c.slot].get(), timeoutMs) != WAIT_OBJECT_0 &&
       requestOf(c)->status == os::kAspiPending)
     return false;
   finish(c);
@@ -210,7 +206,7 @@ void AspiSystem::abort(os::AspiCommand& c) {
   // The aborted request still completes (as aborted); only then is its block
   // free. One that does not complete in time keeps its block for good.
   ExecuteRequest* pending = requestOf(c);
-  if (WaitForSingleObject(events_[c.slot], kAbortCompletionMs) == WAIT_OBJECT_0 ||
+  if (WaitForSingleObject(events_[c.slot].get(), kAbortCompletionMs) == WAIT_OBJECT_0 ||
       pending->status != os::kAspiPending) {
     finish(c);
   } else {
@@ -219,30 +215,31 @@ void AspiSystem::abort(os::AspiCommand& c) {
 }
 
 bool AspiSystem::blockDeviceControl(uint8_t driveNumber, os::BlockControl what) {
-  if (vwin32_ == INVALID_HANDLE_VALUE) return false;
+  if (!vwin32_) return false;
   DiocRegisters registers{};
   registers.eax = 0x440D;
   registers.ebx = driveNumber;  // BH: lock level 0
   registers.ecx = minorCode(what);
   registers.flags = kCarryFlag;
   DWORD returned = 0;
-  const BOOL sent = DeviceIoControl(vwin32_, kDosIoctl, &registers, sizeof registers, &registers,
+  const BOOL sent = DeviceIoControl(vwin32_.get(), kDosIoctl, &registers, sizeof registers, &registers,
                                     sizeof registers, &returned, nullptr);
   return sent && !(registers.flags & kCarryFlag);
 }
 
 std::vector<std::string> AspiSystem::configManagerEntries() {
   std::vector<std::string> entries;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_DYN_DATA, "Config Manager\\Enum", 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(HKEY_DYN_DATA, "Config Manager\\Enum", 0, KEY_ENUMERATE_SUB_KEYS, &opened) !=
+      ERROR_SUCCESS)
     return entries;
+  zrb::win::UniqueKey key(opened);
   char name[256];
   for (DWORD i = 0;; ++i) {
     DWORD size = sizeof name;
-    if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumKeyExA(key.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     entries.emplace_back(name, size);
   }
-  RegCloseKey(key);
   return entries;
 }
 

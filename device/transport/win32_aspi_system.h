@@ -3,6 +3,7 @@
 #include <array>
 
 #include "aspi_system.h"
+#include "win32_owners.h"
 #include "win32_sync.h"
 
 namespace zrb2x::win {
@@ -35,11 +36,11 @@ class AspiSystem : public Win32Sync<os::AspiSystem> {
 
   SendCommand givenSend_ = nullptr;
   GetSupportInfo givenSupportInfo_ = nullptr;
-  HMODULE manager_ = nullptr;
+  zrb::win::UniqueModule manager_;
   SendCommand send_ = nullptr;
   GetSupportInfo supportInfo_ = nullptr;
-  HANDLE vwin32_ = INVALID_HANDLE_VALUE;
-  std::array<HANDLE, 26> events_{};
+  zrb::win::UniqueHandle vwin32_;
+  std::array<zrb::win::UniqueHandle, 26> events_;
 };
 
 }  // namespace zrb2x::win
