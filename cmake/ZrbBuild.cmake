@@ -242,13 +242,16 @@ endfunction()
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(ZRB_STRING_TABLE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/gen_string_table.py)
 function(zrb_string_table name)
-  cmake_parse_arguments(S "" "SOURCE;NAMESPACE" "" ${ARGN})
+  cmake_parse_arguments(S "" "SOURCE;NAMESPACE;ENCODING" "" ${ARGN})
+  if(NOT S_ENCODING)
+    set(S_ENCODING cp932)
+  endif()
   set(out ${CMAKE_CURRENT_BINARY_DIR}/generated)
   get_filename_component(source ${S_SOURCE} ABSOLUTE)
   add_custom_command(
     OUTPUT ${out}/${name}_ids.h ${out}/${name}_table.inc ${out}/${name}.rc
     COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
-    COMMAND Python3::Interpreter ${ZRB_STRING_TABLE_SCRIPT} ${source} --namespace ${S_NAMESPACE}
+    COMMAND Python3::Interpreter ${ZRB_STRING_TABLE_SCRIPT} ${source} --namespace ${S_NAMESPACE} --encoding ${S_ENCODING}
             --ids ${out}/${name}_ids.h --table ${out}/${name}_table.inc --rc ${out}/${name}.rc
     DEPENDS ${ZRB_STRING_TABLE_SCRIPT} ${source}
     COMMENT "Generating the string table ${name}")

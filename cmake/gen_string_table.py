@@ -10,7 +10,7 @@ Lines starting with # are comments.
 Outputs (all from the one source, so the resource string table and the
 portable code can never disagree):
   --ids   C++ header with the named identifiers in namespace --namespace
-  --table C++ include with every string as Shift-JIS bytes, sorted by id
+  --table C++ include with every string in --encoding (Shift-JIS unless told), sorted by id
   --rc    resource script with the STRINGTABLE (UTF-8, code page 65001)
 """
 import argparse
@@ -66,8 +66,8 @@ def load(path):
     return rows, names
 
 
-def c_bytes(text):
-    data = text.encode("cp932")
+def c_bytes(text, encoding):
+    data = text.encode(encoding)
     return "".join(f"\\{b:03o}" if b < 0x20 or b >= 0x7F or chr(b) in "\\\"?" else chr(b) for b in data)
 
 
@@ -82,6 +82,7 @@ def main():
     parser.add_argument("--table", required=True)
     parser.add_argument("--rc", required=True)
     parser.add_argument("--namespace", required=True)
+    parser.add_argument("--encoding", default="cp932")
     args = parser.parse_args()
     rows, names = load(args.source)
     source = os.path.basename(args.source)
@@ -94,9 +95,9 @@ def main():
         f.write(f"\n}}  // namespace {args.namespace}\n")
 
     with open(args.table, "w", encoding="utf-8") as f:
-        f.write(f"// Generated from {source} by gen_string_table.py: id, Shift-JIS bytes.\n")
+        f.write(f"// Generated from {source} by gen_string_table.py: id, {args.encoding} bytes.\n")
         for ident in sorted(rows):
-            f.write(f'{{{ident}, "{c_bytes(rows[ident])}"}},\n')
+            f.write(f'{{{ident}, "{c_bytes(rows[ident], args.encoding)}"}},\n')
 
     with open(args.rc, "w", encoding="utf-8") as f:
         f.write(f"// Generated from {source} by gen_string_table.py.\n#pragma code_page(65001)\n")

@@ -15,7 +15,7 @@ namespace cardservice {
 
 extern const char* const kCardManagerFileNames[2];
 
-class CardManagerBinding final : public CardManagerCalls {
+class CardManagerBinding final : public BindableCardManager {
  public:
   // Both entries start as the fallback.
   explicit CardManagerBinding(zrb::ModuleLoader& loader);
@@ -27,10 +27,10 @@ class CardManagerBinding final : public CardManagerCalls {
   // Binds VESKCM, then SlotHubService. CS_OK, or the first failure (21 when
   // no library offered an entry that opened); an entry that failed stays the
   // fallback, one that was bound stays bound.
-  int32_t bind();
+  int32_t bind() override;
   // Sends FN_CLOSE through each entry (VESKCM only when it is bound), puts
   // the fallbacks back and frees the libraries. Safe to call again.
-  void unbind();
+  void unbind() override;
 
   bool veskcmBound() const { return veskcm_.module != nullptr; }
   bool serviceBound() const { return service_.module != nullptr; }

@@ -16,4 +16,14 @@ class CardManagerCalls {
   virtual int32_t service(uint32_t code, const SlotRequest* request, void* buffer, uint32_t bufferLength) = 0;
 };
 
+// A card manager that is bound at run time and let go again: the binding of
+// the real libraries, or a test's stand-in for it.
+class BindableCardManager : public CardManagerCalls {
+ public:
+  // CS_OK, or the failure that left an entry unbound.
+  virtual int32_t bind() = 0;
+  // Closes and lets go of whatever is bound; safe to call again.
+  virtual void unbind() = 0;
+};
+
 }  // namespace cardservice

@@ -1,0 +1,22 @@
+#include "card_messages.h"
+
+#include <cstdio>
+
+#include "result_codes.h"
+#include "texts.h"
+
+namespace tessel {
+
+std::string cardErrorMessage(uint16_t code) {
+  if (code == R_OK || code == R_SILENT) return {};
+  char number[8];
+  std::snprintf(number, sizeof number, "%02X", static_cast<unsigned>(code));
+  return std::string(number) + std::string(text(sid::kCodeSeparator)) + std::string(resultText(code));
+}
+
+void showCardError(uint16_t code, UserMessages& messages) {
+  std::string message = cardErrorMessage(code);
+  if (!message.empty()) messages.showOk(message);
+}
+
+}  // namespace tessel
