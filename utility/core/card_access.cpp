@@ -93,12 +93,12 @@ uint16_t CardAccess::cardFlush(uint8_t socket) {
 
 uint16_t CardAccess::countRegions(uint8_t socket) {
   uint8_t status = 0;
-  if (cardStatus(socket, status) != R_OK || !cardPresent(status)) return 0;
+  if (cardStatus(socket, status) != R_SUCCESS || !cardPresent(status)) return 0;
   SlotRequest request{socket, 0, 0};
   uint16_t count = 0;
   while (count < kMaxRegions) {
     LegacyDeviceRecord record{};
-    if (cardGetDevice(request, record) != R_OK) break;
+    if (cardGetDevice(request, record) != R_SUCCESS) break;
     request.offset += record.size;
     ++count;
   }
@@ -125,7 +125,7 @@ void CardAccess::readSocketInfo(uint8_t socket, SocketInfo& info) {
   SlotRequest request{socket, 0, 0};
   for (unsigned area = 0; area < info.regionCount; ++area) {
     LegacyDeviceRecord record{};
-    if (cardGetDevice(request, record) != R_OK) break;
+    if (cardGetDevice(request, record) != R_SUCCESS) break;
     if (useDefault && record.type == kTypeUnknown) {
       uint16_t type = static_cast<uint8_t>(settings.defaultType);
       storeArea(info, area, type, deviceChipId(type), settings.defaultSize);
@@ -139,7 +139,7 @@ void CardAccess::readSocketInfo(uint8_t socket, SocketInfo& info) {
   }
 
   LegacyDeviceRecord attribute{};
-  if (cardGetDevice(SlotRequest{socket, 1, 0}, attribute) == R_OK)
+  if (cardGetDevice(SlotRequest{socket, 1, 0}, attribute) == R_SUCCESS)
     storeArea(info, kAttributeArea, attribute.type, attribute.chipId, attribute.size);
 }
 

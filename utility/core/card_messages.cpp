@@ -8,7 +8,7 @@
 namespace tessel {
 
 std::string cardErrorMessage(uint16_t code) {
-  if (code == R_OK || code == R_SILENT) return {};
+  if (code == R_SUCCESS || code == R_SILENT) return {};
   char number[8];
   std::snprintf(number, sizeof number, "%02X", static_cast<unsigned>(code));
   return std::string(number) + std::string(text(sid::kCodeSeparator)) + std::string(resultText(code));

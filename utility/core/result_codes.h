@@ -8,7 +8,9 @@
 namespace tessel {
 
 enum ProgramResult : uint16_t {
-  R_OK = 0,
+  // Not R_OK: POSIX <unistd.h> defines that name as a macro, which would turn
+  // this enumerator into a syntax error, or a comparison with it into one with 4.
+  R_SUCCESS = 0,
   R_FILE_ERROR = 257,  // an image file could not be opened, read or written
   R_NOT_FOUND = 258,   // search found nothing (also an empty range)
   R_NO_DEVICE = 259,   // the area has no device (size 0)
