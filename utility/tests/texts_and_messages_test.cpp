@@ -85,17 +85,5 @@ TEST(DeviceTables, ListOrderIndexesAndCodesOutsideTheList) {
   EXPECT_EQ(deviceChipId(11), 0);
 }
 
-TEST(DeviceTables, EraseUnitsAndChipIdsWhereTheyDifferFromTheManagersRows) {
-  EXPECT_EQ(deviceEraseUnit(0), 2u);
-  EXPECT_EQ(deviceEraseUnit(8), 0x200u);
-  EXPECT_EQ(deviceEraseUnit(kTypeUnknown), 0x10000u);
-  EXPECT_EQ(deviceEraseUnit(66), 0x80000u);
-  EXPECT_EQ(deviceChipId(4), 0xA201);
-  EXPECT_EQ(deviceChipId(68), 0x2901);
-  EXPECT_EQ(deviceChipId(6), 0xA8B0);
-  EXPECT_EQ(deviceChipId(kTypeUnknown), 0);
-  EXPECT_EQ(deviceChipId(kTypeAta), 0);
-}
-
 }  // namespace
 }  // namespace tessel
