@@ -3,6 +3,7 @@
 // mean "no handle".
 #pragma once
 
+#include <commctrl.h>
 #include <windows.h>
 
 #include <utility>
@@ -86,6 +87,18 @@ struct GlobalMemory {
   static bool isValid(Value v) { return v != nullptr; }
   static void close(Value v) { GlobalFree(v); }
 };
+struct MemoryDc {
+  using Value = HDC;
+  static Value none() { return nullptr; }
+  static bool isValid(Value v) { return v != nullptr; }
+  static void close(Value v) { DeleteDC(v); }
+};
+struct ImageList {
+  using Value = HIMAGELIST;
+  static Value none() { return nullptr; }
+  static bool isValid(Value v) { return v != nullptr; }
+  static void close(Value v) { ImageList_Destroy(v); }
+};
 struct FindFile {
   using Value = HANDLE;
   static Value none() { return INVALID_HANDLE_VALUE; }
@@ -103,6 +116,37 @@ using UniqueGdiObject = Owned<traits::GdiObject>;
 using UniqueMenu = Owned<traits::Menu>;
 using UniqueGlobal = Owned<traits::GlobalMemory>;
 using UniqueFind = Owned<traits::FindFile>;
+using UniqueMemoryDc = Owned<traits::MemoryDc>;
+using UniqueImageList = Owned<traits::ImageList>;
+
+// A window's device context, given back when the guard ends.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// Selects an object into a device context and puts the previous one back.
+class Selection {
+ public:
+  Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+  ~Selection() { SelectObject(dc_, previous_); }
+  Selection(const Selection&) = delete;
+  Selection& operator=(const Selection&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
 
 // A mutex held by this thread until the guard ends.
 class MutexHold {

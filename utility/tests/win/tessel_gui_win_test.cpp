@@ -1,0 +1,223 @@
+// tessel.exe as its user meets it, over the real card manager, accessor and
+// virtual reader-writers: on the NT family through the installed access
+// service, and (ZRB_TEST_WIN98=1) on the Windows 98 path in-process.
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+#include <shlwapi.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "dialog_ids.h"
+#include "scratch_dir.h"
+#include "service_control.h"
+#include "tessel_ids.h"
+#include "tessel_process.h"
+#include "virtual/card_templates.h"
+#include "win/module_dir.h"
+
+namespace tessel::test {
+namespace {
+
+namespace virt = zrb2x::virt;
+using zrb2x::service::test::ServiceManager;
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kLime = RGB(0, 255, 0);
+constexpr COLORREF kYellow = RGB(255, 255, 0);
+constexpr int kOnePoll = 4000;  // one 2-second poll and Wine's latency
+
+bool win98Path() {
+  const char* flag = std::getenv("ZRB_TEST_WIN98");
+  return flag && std::string(flag) == "1";
+}
+
+std::string tesselPath() { return zrb::test::deliverableDirectory() + "\\tessel.exe"; }
+
+// What the screen shows inside a lamp, beside its number.
+COLORREF lampColour(HWND lamp) {
+  RECT area;
+  GetWindowRect(lamp, &area);
+  HDC screen = GetDC(nullptr);
+  COLORREF colour = GetPixel(screen, area.left + 1, area.bottom - 2);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+bool buttonEnabled(const TesselProcess& tessel, int id) {
+  return SendMessageW(tessel.control(IDC_ToolBar1), TB_ISBUTTONENABLED, id, 0) != 0;
+}
+
+void command(const TesselProcess& tessel, int id) {
+  PostMessageW(tessel.frame(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void setText(HWND dialog, int id, const wchar_t* text) {
+  SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+bool gone(HWND window) {
+  return waitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, 5000);
+}
+
+class TesselGui : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Orvane\\tessel");
+    addReader(0, virt::CardTemplate::Sram);
+    addReader(1, virt::CardTemplate::Flash28F008);
+    ASSERT_EQ(virt::createReader(reader(2), {}), "");  // no card
+    addReader(3, virt::CardTemplate::Sram);
+    ASSERT_EQ(virt::changeReader(reader(3), [](virt::ReaderState& state) { state.ready = false; }), "");
+    if (win98Path()) {
+      HKEY key = nullptr;
+      ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\tessel.exe", 0, nullptr, 0,
+                                KEY_WRITE, nullptr, &key, nullptr),
+                ERROR_SUCCESS);
+      RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"win98"), 12);
+      RegCloseKey(key);
+      SetEnvironmentVariableA("ZRB2X_VIRTUAL", readers.path().string().c_str());
+    } else {
+      ASSERT_TRUE(zrb2x::service::test::setMachineVirtualFolder(readers.path().string()));
+      ASSERT_TRUE(service.installAndStart());
+    }
+  }
+  void TearDown() override {
+    if (win98Path()) {
+      SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\tessel.exe");
+    } else {
+      service.remove();
+      zrb2x::service::test::setMachineVirtualFolder("");
+    }
+    SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Orvane\\tessel");
+  }
+  std::filesystem::path reader(int socket) {
+    return readers.path() / ("reader" + std::to_string(10 + socket));
+  }
+  void addReader(int socket, virt::CardTemplate card) {
+    ASSERT_EQ(virt::createReader(reader(socket), {}), "");
+    ASSERT_EQ(virt::insertCard(reader(socket), card, {}), "");
+  }
+  HWND lamp(const TesselProcess& tessel, int socket) { return tessel.control(IDC_S1Led + socket); }
+
+  zrb::test::ScratchDir readers;
+  ServiceManager service;
+};
+
+TEST_F(TesselGui, LampsShowEachSocketAndFollowRemovalAndInsertionWithinOnePoll) {
+  TesselProcess tessel(tesselPath());
+  ASSERT_NE(tessel.frame(), nullptr);
+  SetForegroundWindow(tessel.frame());
+  ASSERT_TRUE(waitUntil([&] { return lampColour(lamp(tessel, 0)) == kLime; }, kOnePoll));
+  EXPECT_EQ(lampColour(lamp(tessel, 1)), kLime);
+  EXPECT_EQ(lampColour(lamp(tessel, 2)), kWhite);
+  EXPECT_EQ(lampColour(lamp(tessel, 3)), kYellow) << "present but not usable";
+  EXPECT_TRUE(IsWindowVisible(lamp(tessel, 3)));
+  EXPECT_FALSE(IsWindowVisible(lamp(tessel, 4))) << "only the manager's sockets are shown";
+  EXPECT_TRUE(buttonEnabled(tessel, IDC_ToolButton1));
+
+  ASSERT_EQ(virt::removeCard(reader(0)), "");
+  EXPECT_TRUE(waitUntil([&] { return lampColour(lamp(tessel, 0)) == kWhite; }, kOnePoll));
+  ASSERT_EQ(virt::insertCard(reader(2), virt::CardTemplate::Eeprom, {}), "");
+  EXPECT_TRUE(waitUntil([&] { return lampColour(lamp(tessel, 2)) == kLime; }, kOnePoll));
+
+  // With no usable card left, nothing can be opened.
+  ASSERT_EQ(virt::removeCard(reader(1)), "");
+  ASSERT_EQ(virt::removeCard(reader(2)), "");
+  EXPECT_TRUE(waitUntil([&] { return !buttonEnabled(tessel, IDC_ToolButton1); }, kOnePoll));
+}
+
+TEST_F(TesselGui, OpenDialogChecksTheAddressAndOpensACardWindow) {
+  TesselProcess tessel(tesselPath());
+  ASSERT_NE(tessel.frame(), nullptr);
+  ASSERT_TRUE(waitUntil([&] { return buttonEnabled(tessel, IDC_ToolButton1); }, kOnePoll));
+  EXPECT_FALSE(buttonEnabled(tessel, IDC_ToolButton2));
+
+  command(tessel, IDM_OpenO1);
+  HWND dialog = tessel.waitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(SendMessageW(GetDlgItem(dialog, IDC_SocketBox), CB_GETCOUNT, 0, 0), 4);
+  EXPECT_EQ(windowText(GetDlgItem(dialog, IDC_OffsetEdit)), L"00000000");
+
+  // An address beyond the card: the message, and the dialog stays.
+  setText(dialog, IDC_OffsetEdit, L"FFFFFFF");
+  press(dialog, IDC_OKBtn);
+  HWND message = tessel.waitForDialog(10000, dialog);
+  ASSERT_NE(message, nullptr);
+  EXPECT_EQ(messageBoxText(message), L"105 : オフセット値に誤りがあります");
+  press(message, IDOK);
+  ASSERT_TRUE(gone(message));
+  EXPECT_TRUE(IsWindowVisible(dialog));
+
+  setText(dialog, IDC_OffsetEdit, L"1234");
+  press(dialog, IDC_OKBtn);
+  ASSERT_TRUE(gone(dialog));
+  EXPECT_TRUE(waitUntil([&] { return tessel.cardWindows().size() == 1; }, 5000));
+  EXPECT_TRUE(buttonEnabled(tessel, IDC_ToolButton2));
+  EXPECT_TRUE(buttonEnabled(tessel, IDC_ToolButton13));
+
+  // Closing the last card window disables the card buttons again.
+  command(tessel, IDM_AllClose);
+  EXPECT_TRUE(waitUntil([&] { return !buttonEnabled(tessel, IDC_ToolButton2); }, 5000));
+  EXPECT_TRUE(buttonEnabled(tessel, IDC_ToolButton1));
+  EXPECT_TRUE(buttonEnabled(tessel, IDC_ToolButton14));
+}
+
+TEST_F(TesselGui, ASecondStartBringsTheFirstBackAndEnds) {
+  TesselProcess first(tesselPath());
+  ASSERT_NE(first.frame(), nullptr);
+  ShowWindow(first.frame(), SW_MINIMIZE);
+  ASSERT_TRUE(waitUntil([&] { return IsIconic(first.frame()) != FALSE; }, 5000));
+
+  TesselProcess second(tesselPath());
+  DWORD code = 1;
+  EXPECT_TRUE(second.waitForExit(10000, &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(waitUntil([&] { return !IsIconic(first.frame()); }, 5000)) << "restored";
+}
+
+TEST_F(TesselGui, SocketSettingsSurviveARestart) {
+  {
+    TesselProcess tessel(tesselPath());
+    ASSERT_NE(tessel.frame(), nullptr);
+    command(tessel, IDM_EnvSet);
+    HWND dialog = tessel.waitForDialog();
+    ASSERT_NE(dialog, nullptr);
+    setText(dialog, IDC_Size, L"2M");
+    press(dialog, IDC_OKBtn);
+    ASSERT_TRUE(gone(dialog));
+  }
+  TesselProcess again(tesselPath());
+  ASSERT_NE(again.frame(), nullptr);
+  command(again, IDM_EnvSet);
+  HWND dialog = again.waitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(windowText(GetDlgItem(dialog, IDC_Size)), L"0200000");
+  press(dialog, IDC_CancelBtn);
+  EXPECT_TRUE(gone(dialog));
+}
+
+TEST_F(TesselGui, WithoutACardManagerItSaysSoAndOffersOnlyHelpVersionAndExit) {
+  zrb::test::ScratchDir alone;
+  std::string program = (alone.path() / "tessel.exe").string();
+  ASSERT_TRUE(CopyFileA(tesselPath().c_str(), program.c_str(), FALSE));
+  TesselProcess tessel(program);
+  ASSERT_NE(tessel.frame(), nullptr);
+  HWND message = tessel.waitForDialog();
+  ASSERT_NE(message, nullptr);
+  EXPECT_EQ(messageBoxText(message), L"システムエラー01：カードマネージャをロードできません");
+  press(message, IDOK);
+  ASSERT_TRUE(gone(message));
+  EXPECT_FALSE(buttonEnabled(tessel, IDC_ToolButton1));
+  EXPECT_FALSE(buttonEnabled(tessel, IDC_ToolButton2));
+  EXPECT_TRUE(buttonEnabled(tessel, IDC_ToolButton14));
+  EXPECT_TRUE(buttonEnabled(tessel, IDC_ToolButton3));
+}
+
+}  // namespace
+}  // namespace tessel::test

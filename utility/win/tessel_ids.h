@@ -1,0 +1,54 @@
+// Resource and control identifiers of the main window. The names are the
+// controls' and menu items' own names; the dialogs keep theirs in
+// dialogs/dialog_ids.h. Shared by the resource script and the code.
+#pragma once
+
+#define IDI_Tessel 100
+#define IDR_MainMenu1 101
+
+// Menu items.
+#define IDM_OpenO1 40001
+#define IDM_Exit1 40002
+#define IDM_Pile 40010
+#define IDM_Holizn 40011
+#define IDM_Vertical 40012
+#define IDM_Adjust 40013
+#define IDM_AllClose 40014
+#define IDM_FontCChange 40015
+#define IDM_ListCChange 40016
+#define IDM_FlashEdit 40020
+#define IDM_AtaEdit 40021
+#define IDM_EnvSet 40022
+#define IDM_TopicT1 40030
+#define IDM_Verdisp 40031
+
+// Toolbar buttons; ToolButtonN is IDC_ToolButton1 + N - 1.
+#define IDC_ToolBar1 4000
+#define IDC_ToolButton1 4001
+#define IDC_ToolButton2 4002
+#define IDC_ToolButton3 4003
+#define IDC_ToolButton4 4004
+#define IDC_ToolButton5 4005
+#define IDC_ToolButton6 4006
+#define IDC_ToolButton7 4007
+#define IDC_ToolButton8 4008
+#define IDC_ToolButton9 4009
+#define IDC_ToolButton10 4010
+#define IDC_ToolButton11 4011
+#define IDC_ToolButton12 4012
+#define IDC_ToolButton13 4013
+#define IDC_ToolButton14 4014
+
+// The socket indicator: the panel and one lamp per socket (SNLed is
+// IDC_S1Led + N - 1); each lamp draws its own number label.
+#define IDC_Panel1 4100
+#define IDC_S1Led 4101
+
+// First child id of the MDI client's card windows.
+#define IDC_FirstCardWindow 50000
+
+// Menu positions in the main menu bar.
+#define MENU_POS_CARD 0
+#define MENU_POS_WINDOW 1
+#define MENU_POS_OPTION 2
+#define MENU_POS_HELP 3
