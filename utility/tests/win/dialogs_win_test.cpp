@@ -4,6 +4,8 @@
 // TESSEL_DIALOG_SHOTS set to a folder, each dialog is also saved as a bitmap
 // there (scripts/dialog-screenshots turns them into the documentation's PNGs).
 #include <windows.h>
+// After windows.h, on which it builds.
+#include <commctrl.h>
 
 // Before any other header: <unistd.h> defines R_OK as a macro.
 #include "result_codes.h"
@@ -325,18 +327,18 @@ struct OwnerWindow {
   HWND window;
 };
 
-// Runs an operation of `steps` steps until the window says stop; the count of
-// steps done, or `steps` when it ran to its end.
-int runOperation(Gages& gages, int steps) {
+// Runs an operation with a bar of `steps` steps until the window says stop,
+// at most `limit` steps; the count of steps done.
+int runOperation(Gages& gages, int steps, int limit) {
   gages.start(static_cast<uint32_t>(steps), "比較中");
-  for (int done = 0; done < steps; ++done) {
+  for (int done = 0; done < limit; ++done) {
     char address[16];
     std::snprintf(address, sizeof address, "%0.8x", done * 0x10000);
     gages.setPosition(address);
-    Sleep(2);
+    Sleep(1);
     if (!gages.step()) return done;
   }
-  return steps;
+  return limit;
 }
 
 TEST(Gages, CloseBoxStopsTheOperationAndTheOwnerStaysDisabledUntilClose) {
@@ -344,14 +346,16 @@ TEST(Gages, CloseBoxStopsTheOperationAndTheOwnerStaysDisabledUntilClose) {
   Gages gages(owner.window);
   Driver driver(
       [](HWND dialog) {
-        Sleep(300);
+        // Stop half-way, so that the picture shows a bar that moved.
+        for (int i = 0; i < 500 && SendDlgItemMessageW(dialog, IDC_ProgressBar1, PBM_GETPOS, 0, 0) < 250; ++i)
+          Sleep(10);
         EXPECT_EQ(windowText(dialog), L"比較中");
         EXPECT_EQ(controlText(dialog, IDC_ProcessName), L"処理アドレス：");
         snap(dialog, "dialog-progress");
         PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
       },
       owner.window);
-  int done = runOperation(gages, 100000);
+  int done = runOperation(gages, 1000, 100000);
   ASSERT_TRUE(driver.found());
   EXPECT_LT(done, 100000);
   // The operation has not returned yet: nothing but the progress window takes input.
@@ -371,11 +375,11 @@ TEST(Gages, StopButtonEndsTheOperationAndTheNextOneStartsAfresh) {
     Driver driver(
         [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_Button1, BN_CLICKED), 0); },
         owner.window);
-    EXPECT_LT(runOperation(gages, 100000), 100000);
+    EXPECT_LT(runOperation(gages, 100000, 100000), 100000);
     ASSERT_TRUE(driver.found());
     gages.close();
   }
-  EXPECT_EQ(runOperation(gages, 20), 20);
+  EXPECT_EQ(runOperation(gages, 20, 20), 20);
   gages.close();
   EXPECT_TRUE(IsWindowEnabled(owner.window));
 }

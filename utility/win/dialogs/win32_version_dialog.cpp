@@ -89,7 +89,8 @@ BOOL CALLBACK firstIcon(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
 HICON programIcon() {
   HMODULE program = GetModuleHandleW(nullptr);
   LPCWSTR name = nullptr;
-  EnumResourceNamesW(program, reinterpret_cast<LPCWSTR>(RT_GROUP_ICON), firstIcon, reinterpret_cast<LONG_PTR>(&name));
+  EnumResourceNamesW(program, reinterpret_cast<LPCWSTR>(RT_GROUP_ICON), firstIcon,
+                     reinterpret_cast<LONG_PTR>(&name));
   HICON icon = name ? LoadIconW(program, name) : nullptr;
   return icon ? icon : LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
 }
