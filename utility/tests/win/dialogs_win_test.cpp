@@ -123,6 +123,29 @@ void snap(HWND window, const char* name) {
   }
 }
 
+// A visible pop-up menu of this process (class "#32768"), waiting up to 5 s.
+HWND waitForMenu() {
+  struct Search {
+    HWND found = nullptr;
+  } search;
+  for (int i = 0; i < 250 && !search.found; ++i) {
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+          DWORD process = 0;
+          GetWindowThreadProcessId(window, &process);
+          wchar_t name[16] = {};
+          GetClassNameW(window, name, 16);
+          if (process != GetCurrentProcessId() || !IsWindowVisible(window) || lstrcmpW(name, L"#32768") != 0)
+            return TRUE;
+          reinterpret_cast<Search*>(context)->found = window;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (!search.found) Sleep(20);
+  }
+  return search.found;
+}
+
 // Runs `drive` on the next dialog this process shows, on a thread of its own,
 // while the test's thread sits in the dialog's modal loop.
 class Driver {
@@ -227,6 +250,21 @@ TEST(DeviceDialog, ShowsTheAreaAndTakesChipMenuChoiceAndSize) {
     EXPECT_EQ(controlText(dialog, IDC_Size), L"0100000");
     EXPECT_EQ(listItems(dialog, IDC_DevBox).size(), 13u);
     EXPECT_EQ(chosenText(dialog, IDC_DevBox), L"29F040~");
+    // A right click on the list brings up the chip menu with its makers.
+    HWND box = GetDlgItem(dialog, IDC_DevBox);
+    RECT rect{};
+    GetWindowRect(box, &rect);
+    PostMessageW(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(box),
+                 MAKELPARAM(rect.left + 8, rect.bottom));
+    HWND menu = waitForMenu();
+    ASSERT_TRUE(menu);
+    HMENU makers = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
+    EXPECT_EQ(GetMenuItemCount(makers), 7);
+    wchar_t maker[32] = {};
+    GetMenuStringW(makers, 4, maker, 32, MF_BYPOSITION);
+    EXPECT_STREQ(maker, L"富士通");
+    PostMessageW(dialog, WM_CANCELMODE, 0, 0);
+    for (int i = 0; i < 100 && IsWindowVisible(menu); ++i) Sleep(20);
     // "SHARP" → "LH28F160SU", as the chip menu sends it.
     press(dialog, chipCommandId(6, 7));
     EXPECT_EQ(chosenText(dialog, IDC_DevBox), L"28F008_5V~");
