@@ -1,8 +1,5 @@
 #include "device_dialogs.h"
 
-// Before any system header: <unistd.h> defines R_OK as a macro.
-#include "result_codes.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +7,7 @@
 #include "card_messages.h"
 #include "device_tables.h"
 #include "recording_messages.h"
+#include "result_codes.h"
 
 namespace tessel {
 namespace {

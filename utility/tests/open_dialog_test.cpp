@@ -1,14 +1,12 @@
 #include "open_dialog.h"
 
-// Before any system header: <unistd.h> defines R_OK as a macro.
-#include "result_codes.h"
-
 #include <gtest/gtest.h>
 
 #include "binding/card_manager_binding.h"
 #include "card_messages.h"
 #include "cards/in_process_card_stack.h"
 #include "recording_messages.h"
+#include "result_codes.h"
 #include "socket_poll.h"
 
 namespace tessel {

@@ -7,9 +7,6 @@
 // After windows.h, on which it builds.
 #include <commctrl.h>
 
-// Before any other header: <unistd.h> defines R_OK as a macro.
-#include "result_codes.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -24,6 +21,7 @@
 #include "card_messages.h"
 #include "cards/in_process_card_stack.h"
 #include "recording_messages.h"
+#include "result_codes.h"
 #include "socket_poll.h"
 #include "win/dialog_watcher.h"
 #include "win32_dialogs.h"
