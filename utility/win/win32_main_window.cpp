@@ -295,7 +295,7 @@ void MainWindow::openClick() {
     access_.showCardError(R_TOO_MANY_WINDOWS);
     return;
   }
-  if (!showOpenDialog(frame_, access_, messages_)) return;
+  if (!showOpenDialog(frame_, access_)) return;
   uint16_t socket = access_.selection().socket;
   if (socket >= kShownSockets || !cardPresent(access_.sockets().state[socket])) {
     access_.showCardError(R_NO_USABLE_CARD);
@@ -345,8 +345,8 @@ void MainWindow::envSetClick() {
   if (!showEnvSetDialog(frame_, model, messages_)) return;
   unsigned chosen = model.socket();
   if (chosen >= kShownSockets) return;
-  storeSocketSettings(store_, messages_, chosen, model.settings());
-  access_.sockets().settings[chosen] = model.settings();
+  storeSocketSettings(store_, messages_, chosen, model.working());
+  access_.sockets().settings[chosen] = model.working();
 }
 
 void MainWindow::toggleCheck(int id, bool& flag) {
