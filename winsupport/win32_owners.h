@@ -3,7 +3,6 @@
 // mean "no handle".
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
 
 #include <utility>
@@ -93,12 +92,6 @@ struct MemoryDc {
   static bool isValid(Value v) { return v != nullptr; }
   static void close(Value v) { DeleteDC(v); }
 };
-struct ImageList {
-  using Value = HIMAGELIST;
-  static Value none() { return nullptr; }
-  static bool isValid(Value v) { return v != nullptr; }
-  static void close(Value v) { ImageList_Destroy(v); }
-};
 struct FindFile {
   using Value = HANDLE;
   static Value none() { return INVALID_HANDLE_VALUE; }
@@ -117,7 +110,6 @@ using UniqueMenu = Owned<traits::Menu>;
 using UniqueGlobal = Owned<traits::GlobalMemory>;
 using UniqueFind = Owned<traits::FindFile>;
 using UniqueMemoryDc = Owned<traits::MemoryDc>;
-using UniqueImageList = Owned<traits::ImageList>;
 
 // A window's device context, given back when the guard ends.
 class WindowDc {

@@ -1,6 +1,7 @@
 #include "win32_main_window.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <array>
 #include <memory>
@@ -126,7 +127,7 @@ class MainWindow {
   ListColours colours_;
   std::unique_ptr<HelpViewer> help_;
   LampPanel lamps_;
-  zrb::win::UniqueImageList images_;
+  UniqueImageList images_;
   std::array<std::wstring, std::size(kToolButtons)> hints_;
   bool polling_ = false;
   bool flashEdit_ = false;

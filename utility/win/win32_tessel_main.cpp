@@ -1,8 +1,9 @@
 // The card utility's start: one instance per logon. A second start brings
 // the running instance's window to the front, restored if minimised, and
 // ends at once.
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, on which it builds.
+#include <commctrl.h>
 
 #include "win32_main_window.h"
 #include "win32_owners.h"

@@ -2,8 +2,11 @@
 // so that no bitmap file has to travel with it.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, on which it builds.
+#include <commctrl.h>
+
+#include "win32_owners.h"
 
 namespace tessel::win {
 
@@ -26,6 +29,14 @@ enum class ToolImage {
 };
 
 constexpr int kToolImageSize = 25;
+
+struct ImageListTraits {
+  using Value = HIMAGELIST;
+  static Value none() { return nullptr; }
+  static bool isValid(Value v) { return v != nullptr; }
+  static void close(Value v) { ImageList_Destroy(v); }
+};
+using UniqueImageList = zrb::win::Owned<ImageListTraits>;
 
 // An image list with one image per ToolImage, in that order; the caller destroys it.
 HIMAGELIST createToolImages();
