@@ -131,6 +131,14 @@ uint32_t PipeDevices::ReadCapacity(uint32_t device, uint32_t address, uint32_t* 
   return result;
 }
 
+std::string PipeDevices::Identity(uint32_t) { return {}; }
+
+uint32_t PipeDevices::LastSystemError() { return transport_->readLastError(); }
+
+uint32_t PipeDevices::DownloadFirmware(uint32_t device, const void* image, uint32_t count) {
+  return send(code::kDownloadFirmware, kToServer, device, count, 1, const_cast<void*>(image));
+}
+
 uint32_t PipeDevices::VendorCommand3D(uint32_t device, uint32_t address, uint16_t word, uint8_t b1,
                                       uint8_t b2) {
   ServiceRequest r{};

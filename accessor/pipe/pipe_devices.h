@@ -1,19 +1,19 @@
-// The device operations of NT-family systems: each one is a request to the
-// access service over its pipe. Also the client functions for the service's
-// other requests (library operations the accessor itself does not call).
+// The device library's whole operation set on NT-family systems: each
+// operation is one request to the access service over its pipe, so a program
+// holds the same interface whether the devices are driven in its own process
+// or by the service.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
-#include "ata_operations.h"
-#include "device_operations.h"
+#include "library_operations.h"
 #include "pipe_protocol.h"
 #include "pipe_transport.h"
 
 namespace zrb2x::pipe {
 
-class PipeDevices : public DeviceOperations {
+class PipeDevices : public LibraryOperations {
  public:
   explicit PipeDevices(std::unique_ptr<PipeTransport> transport);
   ~PipeDevices() override;
@@ -36,22 +36,29 @@ class PipeDevices : public DeviceOperations {
   bool CloseLibrary() override;
   bool OpenLibrary() override;
 
-  // The service's other requests. Results are statuses as above; the Boolean
-  // ones are true on status 0 (a failure leaves the service's error code as
-  // the thread's last error).
-  bool QueryDriveLetter(uint32_t device, uint32_t* value);
-  bool QueryDiscoveryPosition(uint32_t device, uint32_t* value);
-  bool Load(uint32_t device);
-  bool Eject(uint32_t device);
-  uint32_t Rezero(uint32_t device);
-  uint32_t Inquiry(uint32_t device, uint8_t* data36);
-  uint32_t ReadCapacity(uint32_t device, uint32_t address, uint32_t* first, uint32_t* second);
-  uint32_t VendorCommand3D(uint32_t device, uint32_t address, uint16_t word, uint8_t b1, uint8_t b2);
-  uint32_t AtaWriteTaskFile(uint32_t device, const uint8_t* registers8);
-  uint32_t AtaReadTaskFile(uint32_t device, uint8_t* registers8);
-  uint32_t AtaExecute(uint32_t device);
-  uint32_t AtaWriteData(uint32_t device, uint16_t sectors, const void* data);
-  uint32_t AtaReadData(uint32_t device, uint16_t sectors, void* data);
+  // The protocol carries no request for a device's identity: devices are
+  // told apart by their numbers, which the service keeps stable across
+  // rescans.
+  std::string Identity(uint32_t device) override;
+  // A failed exchange or a failed Boolean request leaves the service's (or
+  // the pipe's) error code as this thread's last error.
+  uint32_t LastSystemError() override;
+
+  // The Boolean requests are true on status 0.
+  bool QueryDriveLetter(uint32_t device, uint32_t* value) override;
+  bool QueryDiscoveryPosition(uint32_t device, uint32_t* value) override;
+  bool Load(uint32_t device) override;
+  bool Eject(uint32_t device) override;
+  uint32_t Rezero(uint32_t device) override;
+  uint32_t Inquiry(uint32_t device, uint8_t* data36) override;
+  uint32_t ReadCapacity(uint32_t device, uint32_t address, uint32_t* first, uint32_t* second) override;
+  uint32_t DownloadFirmware(uint32_t device, const void* image, uint32_t count) override;
+  uint32_t VendorCommand3D(uint32_t device, uint32_t address, uint16_t word, uint8_t b1, uint8_t b2) override;
+  uint32_t AtaWriteTaskFile(uint32_t device, const uint8_t* registers8) override;
+  uint32_t AtaReadTaskFile(uint32_t device, uint8_t* registers8) override;
+  uint32_t AtaExecute(uint32_t device) override;
+  uint32_t AtaWriteData(uint32_t device, uint16_t sectors, const void* data) override;
+  uint32_t AtaReadData(uint32_t device, uint16_t sectors, void* data) override;
   // Identify: task file out, one sector in, task file back.
   uint32_t AtaIdentify(uint32_t device, AtaGeometry* geometry);
 

@@ -29,6 +29,7 @@ class PipeTransport {
 
   virtual void sleep(uint32_t ms) = 0;
   virtual void setLastError(uint32_t error) = 0;
+  virtual uint32_t readLastError() = 0;
 };
 
 }  // namespace zrb2x::pipe

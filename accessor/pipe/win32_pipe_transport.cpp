@@ -67,6 +67,7 @@ class Win32PipeTransport final : public PipeTransport {
 
   void sleep(uint32_t ms) override { Sleep(ms); }
   void setLastError(uint32_t error) override { SetLastError(error); }
+  uint32_t readLastError() override { return GetLastError(); }
 
  private:
   std::string pipeName_;

@@ -127,6 +127,7 @@ class TimingTransport final : public pipe::PipeTransport {
     });
   }
   void setLastError(uint32_t e) override { inner_->setLastError(e); }
+  uint32_t readLastError() override { return inner_->readLastError(); }
 
  private:
   std::unique_ptr<pipe::PipeTransport> inner_;

@@ -17,7 +17,7 @@ LRESULT CALLBACK notifierWindowProc(HWND window, UINT message, WPARAM wParam, LP
 
 DWORD fail(DeviceChangeNotifier* notifier, DWORD exitCode) {
   InterlockedExchange(&notifier->failed, 1);
-  if (notifier->ready) SetEvent(notifier->ready);
+  if (notifier->ready) SetEvent(notifier->ready.get());
   return exitCode;
 }
 
@@ -38,7 +38,7 @@ DWORD WINAPI notifierThread(void* parameter) {
   if (!window) return fail(notifier, static_cast<DWORD>(-3));
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(notifier));
   notifier->window = window;
-  if (notifier->ready) SetEvent(notifier->ready);
+  if (notifier->ready) SetEvent(notifier->ready.get());
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -57,16 +57,15 @@ DWORD startDeviceChangeNotifier(DeviceChangeNotifier* notifier) {
   if (notifier->thread) return 0;
   // Start returns once the window exists, so that a stop right after it
   // finds a window to send the quit message to.
-  notifier->ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  notifier->thread = CreateThread(nullptr, 0, notifierThread, notifier, 0, nullptr);
+  notifier->ready.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  notifier->thread.reset(CreateThread(nullptr, 0, notifierThread, notifier, 0, nullptr));
   if (!notifier->thread) {
     DWORD error = GetLastError();
     notifier->callback = nullptr;
-    if (notifier->ready) CloseHandle(notifier->ready);
-    notifier->ready = nullptr;
+    notifier->ready.reset();
     return error ? error : ERROR_GEN_FAILURE;
   }
-  if (notifier->ready) WaitForSingleObject(notifier->ready, kReadyWaitMs);
+  if (notifier->ready) WaitForSingleObject(notifier->ready.get(), kReadyWaitMs);
   if (notifier->failed) {
     stopDeviceChangeNotifier(notifier);
     return ERROR_GEN_FAILURE;
@@ -78,12 +77,10 @@ DWORD stopDeviceChangeNotifier(DeviceChangeNotifier* notifier) {
   if (!notifier) return ERROR_INVALID_PARAMETER;
   if (!notifier->thread) return 0;
   if (notifier->window) PostMessageA(notifier->window, WM_QUIT, 0, 0);
-  if (WaitForSingleObject(notifier->thread, kStopWaitMs) != WAIT_OBJECT_0)
-    TerminateThread(notifier->thread, static_cast<DWORD>(-2));
-  CloseHandle(notifier->thread);
-  if (notifier->ready) CloseHandle(notifier->ready);
-  notifier->ready = nullptr;
-  notifier->thread = nullptr;
+  if (WaitForSingleObject(notifier->thread.get(), kStopWaitMs) != WAIT_OBJECT_0)
+    TerminateThread(notifier->thread.get(), static_cast<DWORD>(-2));
+  notifier->thread.reset();
+  notifier->ready.reset();
   notifier->window = nullptr;
   notifier->callback = nullptr;
   return 0;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "win32_owners.h"
+
 namespace zrb2x::service::win {
 
 using DeviceChangeCallback = void (*)(WPARAM wParam, LPARAM lParam);
@@ -11,10 +13,10 @@ using DeviceChangeCallback = void (*)(WPARAM wParam, LPARAM lParam);
 struct DeviceChangeNotifier {
   DeviceChangeCallback callback = nullptr;
   const char* className = nullptr;
-  HANDLE thread = nullptr;
+  zrb::win::UniqueHandle thread;
   HWND window = nullptr;
   volatile LONG failed = 0;
-  HANDLE ready = nullptr;  // set by the thread once its window exists (or could not be made)
+  zrb::win::UniqueHandle ready;  // set by the thread once its window exists (or could not be made)
 };
 
 constexpr char kNotifierClassName[] = "zrb2x/veskcv2xs/wc/wmdcm2";

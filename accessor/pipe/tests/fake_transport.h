@@ -76,6 +76,7 @@ class FakeTransport : public PipeTransport {
   }
   void sleep(uint32_t ms) override { sleeps.push_back(ms); }
   void setLastError(uint32_t error) override { lastError = error; }
+  uint32_t readLastError() override { return lastError; }
 
   uint32_t lastWait = 0;
 

@@ -100,6 +100,9 @@ TEST_F(ClientTest, EachOperationFillsTheHeaderAsTheServiceExpects) {
       {"VendorCommand3D",
        [](PipeDevices& d) { d.VendorCommand3D(1, 0xA0B0C0D0, 0x1234, 0x56, 0x78); },
        {code::kVendorCommand3D, 0, 1, 0, 0xA0B0C0D0, 0x1234, 0, 0x56, 0x78}},
+      {"DownloadFirmware",
+       [](PipeDevices& d) { d.DownloadFirmware(2, buffer, 1500); },
+       {code::kDownloadFirmware, 2, 2, 0, 0, 1500, 1, 0, 0}},
       {"AtaWriteData",
        [](PipeDevices& d) { d.AtaWriteData(1, 2, buffer); },
        {code::kAtaWriteData, 2, 1, 0, 0, 2, 512, 0, 0}},
@@ -186,6 +189,8 @@ TEST_F(ClientTest, TheServicesErrorCodeBecomesTheLastError) {
   t->toRead = {replyMessage(status::kCommunicationFailure, 32)};
   EXPECT_FALSE(devices->AcquireDevice(0));
   EXPECT_EQ(t->lastError, 32u);
+  LibraryOperations& library = *devices;
+  EXPECT_EQ(library.LastSystemError(), 32u) << "read back through the library's interface";
   t->toRead = {replyMessage(0, 0)};
   t->lastError = 99;
   EXPECT_TRUE(devices->ReleaseDevice(0));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <vector>
 
 #include "fake_transport.h"
 #include "in_process_devices.h"
@@ -122,6 +123,17 @@ TEST_F(LoopbackTest, APulledCardIsReportedAsNoCard) {
   uint8_t data[2];
   uint32_t result = client->ReadCommon(0, 0, 2, data);
   EXPECT_TRUE((result & 0xFF) == 2 || (result & 0xFF) == 6) << std::hex << result;
+}
+
+TEST_F(LoopbackTest, FirmwareIsCheckedByTheReaderAsInProcess) {
+  settle(0);
+  LibraryOperations& viaPipe = *client;
+  // Neither the length nor the checksum of a firmware image: the reader refuses it.
+  std::vector<uint8_t> image(1024, 0x5A);
+  uint32_t refused = viaPipe.DownloadFirmware(0, image.data(), static_cast<uint32_t>(image.size()));
+  EXPECT_NE(refused, 0u);
+  EXPECT_EQ(refused, serviceDevices->DownloadFirmware(0, image.data(), static_cast<uint32_t>(image.size())));
+  EXPECT_EQ(viaPipe.Identity(0), "") << "the pipe names devices by number only";
 }
 
 TEST_F(LoopbackTest, AReaderAddedIsCountedAfterADeviceChange) {
