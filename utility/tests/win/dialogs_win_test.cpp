@@ -121,24 +121,28 @@ void snap(HWND window, const char* name) {
   }
 }
 
+struct MenuSearch {
+  HWND found = nullptr;
+};
+
+// An enumeration callback must be a WINAPI function: a lambda has the wrong
+// calling convention on 32-bit Windows.
+BOOL CALLBACK matchMenu(HWND window, LPARAM context) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (process != GetCurrentProcessId() || !IsWindowVisible(window) || lstrcmpW(name, L"#32768") != 0)
+    return TRUE;
+  reinterpret_cast<MenuSearch*>(context)->found = window;
+  return FALSE;
+}
+
 // A visible pop-up menu of this process (class "#32768"), waiting up to 5 s.
 HWND waitForMenu() {
-  struct Search {
-    HWND found = nullptr;
-  } search;
+  MenuSearch search;
   for (int i = 0; i < 250 && !search.found; ++i) {
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-          DWORD process = 0;
-          GetWindowThreadProcessId(window, &process);
-          wchar_t name[16] = {};
-          GetClassNameW(window, name, 16);
-          if (process != GetCurrentProcessId() || !IsWindowVisible(window) || lstrcmpW(name, L"#32768") != 0)
-            return TRUE;
-          reinterpret_cast<Search*>(context)->found = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    EnumWindows(matchMenu, reinterpret_cast<LPARAM>(&search));
     if (!search.found) Sleep(20);
   }
   return search.found;

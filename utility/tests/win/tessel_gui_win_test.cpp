@@ -134,6 +134,27 @@ TEST_F(TesselGui, LampsShowEachSocketAndFollowRemovalAndInsertionWithinOnePoll) 
   EXPECT_TRUE(waitUntil([&] { return !buttonEnabled(tessel, IDC_ToolButton1); }, kOnePoll));
 }
 
+TEST_F(TesselGui, ACancelledLogoffKeepsTheProgramWholeAndARealOneLetsTheCardsGo) {
+  TesselProcess tessel(tesselPath());
+  ASSERT_NE(tessel.frame(), nullptr);
+  SetForegroundWindow(tessel.frame());
+  ASSERT_TRUE(waitUntil([&] { return lampColour(lamp(tessel, 0)) == kLime; }, kOnePoll));
+
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(
+      SendMessageTimeoutW(tessel.frame(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer));
+  EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE)) << "the logoff may go on";
+  SendMessageTimeoutW(tessel.frame(), WM_ENDSESSION, FALSE, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
+  ASSERT_EQ(virt::removeCard(reader(0)), "");
+  EXPECT_TRUE(waitUntil([&] { return lampColour(lamp(tessel, 0)) == kWhite; }, kOnePoll))
+      << "after a cancelled logoff the poll goes on";
+
+  SendMessageTimeoutW(tessel.frame(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
+  ASSERT_EQ(virt::insertCard(reader(0), virt::CardTemplate::Sram, {}), "");
+  EXPECT_FALSE(waitUntil([&] { return lampColour(lamp(tessel, 0)) == kLime; }, kOnePoll))
+      << "once the logon ends the card manager is let go and nothing is polled";
+}
+
 TEST_F(TesselGui, OpenDialogChecksTheAddressAndOpensACardWindow) {
   TesselProcess tessel(tesselPath());
   ASSERT_NE(tessel.frame(), nullptr);
