@@ -20,7 +20,10 @@ struct SocketTable {
   std::array<uint8_t, kShownSockets> category{};
   std::array<uint8_t, kShownSockets> state{};           // last status read by the poll
   std::array<uint8_t, kShownSockets> selectedRegion{};  // last FN_SELECT_REGION per socket
-  std::vector<SocketInfo> info;                         // one per socket while bound
+  // Card windows holding each socket's exclusive use: the card manager
+  // grants it per program, so only the last window to let go may release it.
+  std::array<uint8_t, kShownSockets> lockHolds{};
+  std::vector<SocketInfo> info;  // one per socket while bound
   std::array<SocketSettings, kShownSockets> settings;
 
   SocketTable() { settings.fill(defaultSocketSettings()); }
