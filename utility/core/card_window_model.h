@@ -99,9 +99,43 @@ class CardWindowModel {
   bool removed() const { return removed_; }
   bool readSucceeded() const { return readOnce_; }
   const LampColours& lamps() const { return lamps_; }
+  bool closeRequested() const { return closeRequested_; }
+  unsigned validBytes() const { return valid_; }  // bytes of the page inside the area
 
  private:
-  // (implementation state; see the .cpp)
+  enum class WriteOutcome { Written, CardHolds, Failed };
+
+  bool enter();
+  bool usable() const { return readOnce_ && !removed_ && !closed_ && !closeRequested_; }
+  void readFirstPage();
+  bool sendDeviceRecordIfChanged();
+  uint32_t lastTop() const;
+  unsigned validFrom(uint32_t top) const;
+  unsigned lastIndex() const;
+  unsigned step() const { return request_.space != 0 ? 2 : 1; }
+  bool readInto(uint32_t top, std::array<uint8_t, kPageBytes>& into);
+  bool moveTo(uint32_t newTop);
+  bool lineScroll(bool down);
+  void showWholePage();
+  void redrawLine(unsigned index);
+  void place(unsigned index, bool lowDigit = false);
+  void syncScrollPosition();
+  void applyBatteryRule();
+  void showLamps(uint8_t status);
+  void flushPending();
+  WriteOutcome writeByte(uint32_t address, uint8_t& value);
+  void afterEdit(unsigned index);
+  bool editAllowed() const;
+  bool writeProtected() const;
+  void moveCaret(ListId list, Key key, unsigned caret);
+  void typeDigit(uint8_t character, unsigned caret);
+  void typeCharacter(uint8_t character, unsigned caret);
+  void runHostCommand(WindowCommand command);
+  void flushCard();
+  void requestCloseOnce();
+  void releaseLock();
+  void setCaption(bool withSpace);
+
   CardAccess& access_;
   CardWindowHost& host_;
   CardWindowView& view_;
@@ -127,6 +161,10 @@ class CardWindowModel {
   bool batteryOff_ = false;
   bool readOnce_ = false;
   bool closed_ = false;
+  bool closeRequested_ = false;  // the view was asked to close: never twice
+  uint8_t status_ = 0;           // the socket's last status seen by this window
+  uint8_t pendingOriginal_ = 0;  // the byte before the pending edit, for a failed write
+  unsigned valid_ = kPageBytes;  // bytes of the page that lie inside the area
   LampColours lamps_;
 };
 

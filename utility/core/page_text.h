@@ -20,8 +20,10 @@ constexpr unsigned kCharLineLength = 18;  // 16 characters and CR LF
 std::string addressLine(uint32_t address);   // 8 digits
 std::string dumpLine(const uint8_t* bytes);  // 16 bytes: "00 11 ... FF"
 std::string charLine(const uint8_t* bytes);  // 16 bytes: Shift-JIS, "." for the unshowable
-LineText pageLine(uint32_t top, const uint8_t* page, unsigned k);
-PageText pageText(uint32_t top, const uint8_t* page);
+// `valid`: how many bytes of the page the area holds; the rest shows blank
+// (an area smaller than a page, or one whose size is no multiple of 16).
+LineText pageLine(uint32_t top, const uint8_t* page, unsigned k, unsigned valid = kPageBytes);
+PageText pageText(uint32_t top, const uint8_t* page, unsigned valid = kPageBytes);
 
 // Caret position -> byte index 0..255, and back (high digit in the dump list).
 unsigned dumpIndexAt(unsigned position);
