@@ -1,3 +1,15 @@
+// How the window behaves where a card or the user could otherwise lead it
+// astray:
+// - The page, top and screen change together, only after a successful read.
+// - A half-typed byte is written to its own address before anything else the
+//   window does (move, click, command, re-target, close) and dropped when the
+//   card is pulled; it never lands on another byte or card.
+// - An area smaller than a page, or whose size is no multiple of 16, shows its
+//   bytes and blanks after them; no read, write or caret goes past its end.
+// - Flash bytes are written only when they read 0xFF, from either list, so an
+//   edit never leaves the AND of old and new on the card.
+// - The view is asked to close once; the socket's lock is given back by the
+//   last window that holds it.
 #include "card_window_model.h"
 
 #include <algorithm>
@@ -138,6 +150,9 @@ void CardWindowModel::releaseLock() {
 
 void CardWindowModel::close() {
   if (closed_) return;
+  // The window is going: a removal seen while a message below is up must not
+  // ask for its closing once more.
+  closeRequested_ = true;
   // A pending edit belongs to this card; once the card is gone it is dropped.
   if (removed_) pending_ = false;
   flushPending();
