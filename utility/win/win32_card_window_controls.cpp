@@ -30,6 +30,7 @@ constexpr int kLampLefts[] = {16, 64, 112};
 constexpr int kLampWidth = 17;
 constexpr int kLampHeight = 10;
 constexpr int kLampLabelGap = 4;
+constexpr int kBatteryLabelWidth = 40;
 constexpr Place kHeader{12, 20, 590, 16};
 constexpr Place kAddrList{10, 43, 71, 310};
 constexpr Place kDumpList{80, 40, 385, 313};
@@ -131,9 +132,11 @@ Controls createControls(HWND window, HFONT listFont, HFONT labelFont) {
     lamps[index] =
         child(window, 0, kLampClass, L"", 0, {left, kLampTop, kLampWidth, kLampHeight}, kLamps[index].lampId);
     SetWindowLongPtrW(lamps[index], GWLP_USERDATA, static_cast<LONG_PTR>(kLampOff));
+    // A label ends before the next lamp, which it would otherwise cover.
+    int labelLeft = left + kLampWidth + kLampLabelGap;
+    int labelWidth = index + 1 < 3 ? kLampLefts[index + 1] - labelLeft - 1 : kBatteryLabelWidth;
     labels[index] = child(window, 0, L"STATIC", wide(kLamps[index].label), SS_LEFT | SS_NOPREFIX,
-                          {left + kLampWidth + kLampLabelGap, kLampTop - 3, 40, kLabelCellHeight + 1},
-                          kLamps[index].labelId);
+                          {labelLeft, kLampTop - 3, labelWidth, kLabelCellHeight + 1}, kLamps[index].labelId);
     SendMessageW(labels[index], WM_SETFONT, reinterpret_cast<WPARAM>(labelFont), FALSE);
   }
   HWND header =
@@ -151,6 +154,8 @@ Controls createControls(HWND window, HFONT listFont, HFONT labelFont) {
   controls.scrollBar = child(window, 0, L"SCROLLBAR", L"", SBS_VERT, kScrollBar, IDC_ScrollBar1);
   controls.status = child(window, 0, STATUSCLASSNAMEW, L"", CCS_BOTTOM,
                           {0, kClientHeight - kStatusHeight, kClientWidth, kStatusHeight}, IDC_StatusBar1);
+  // The lists reach down behind the status line: it must stay in front.
+  SetWindowPos(controls.status, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SendMessageW(controls.status, SB_SETMINHEIGHT, kStatusHeight, 0);
   SendMessageW(controls.status, WM_SIZE, 0, 0);
   return controls;
