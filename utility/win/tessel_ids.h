@@ -44,6 +44,29 @@
 #define IDC_Panel1 4100
 #define IDC_S1Led 4101
 
+// The card window: its menu bar (merged into the frame's while it is
+// active), its own menu items, and its controls.
+#define IDR_DumpMainMenu 102
+#define IDM_CloseC1 40100
+#define IDM_AddrGoto 40101
+#define IDM_AddrTopIn 40102
+#define IDM_AddrBottomIn 40103
+#define IDM_FirstRead 40104
+#define IDM_PopSet 40105
+
+#define IDC_Stled 4200
+#define IDC_Wpled 4201
+#define IDC_Battled 4202
+#define IDC_StLabel 4203
+#define IDC_WpLabel 4204
+#define IDC_BattLabel 4205
+#define IDC_Label4 4206
+#define IDC_AddrList 4207
+#define IDC_DumpList 4208
+#define IDC_CharList 4209
+#define IDC_ScrollBar1 4210
+#define IDC_StatusBar1 4211
+
 // First child id of the MDI client's card windows.
 #define IDC_FirstCardWindow 50000
 
@@ -52,3 +75,8 @@
 #define MENU_POS_WINDOW 1
 #define MENU_POS_OPTION 2
 #define MENU_POS_HELP 3
+// ... and in the card window's, which keeps the frame's last three menus.
+#define DUMP_MENU_POS_CARD 0
+#define DUMP_MENU_POS_EDIT 1
+#define DUMP_MENU_POS_TOOL 2
+#define DUMP_MENU_POS_SHARED 3

@@ -82,14 +82,27 @@ bool fileExists(const std::string& path) {
 
 }  // namespace
 
-class MainWindow {
+class MainWindow final : public CardWindowHost {
  public:
   explicit MainWindow(HINSTANCE instance) : instance_(instance) {}
+  ~MainWindow() override { destroyDumpMenu(dumpMenu_); }
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
   bool create(int show);
   HWND frame() const { return frame_; }
   HWND client() const { return client_; }
 
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  // CardWindowHost: what the card windows ask of the frame.
+  bool flashEditChecked() override { return flashEdit_; }
+  bool ataEditChecked() override { return ataEdit_; }
+  bool progressActive() override { return gages_ && gages_->active(); }
+  bool ntVersion5() override;
+  bool askAddress(std::string& text) override { return showInputBox(frame_, text); }
+  bool askOpenCard() override { return showOpenDialog(frame_, access_); }
+  void activateNeighbour(bool next) override;
+  void runCommand(WindowCommand command) override;
 
  private:
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
@@ -102,6 +115,7 @@ class MainWindow {
   void allCloseClick();
   void cardWindowClosing(HWND closing);
   void forwardToCardWindow(int id);
+  void appActivate(bool active);
   void chooseListColour(ListColourRole role);
   void envSetClick();
   void toggleCheck(int id, bool& flag);
@@ -126,6 +140,10 @@ class MainWindow {
   RegistrySettingsStore store_;
   ListColours colours_;
   std::unique_ptr<HelpViewer> help_;
+  std::unique_ptr<Gages> gages_;
+  HMENU frameMenu_ = nullptr;
+  HMENU dumpMenu_ = nullptr;
+  CardWindowContext cardContext_;
   LampPanel lamps_;
   UniqueImageList images_;
   std::array<std::wstring, std::size(kToolButtons)> hints_;
@@ -146,6 +164,8 @@ bool MainWindow::create(int show) {
   if (!RegisterClassW(&windowClass) || !registerCardWindowClass(instance_)) return false;
 
   HMENU menu = LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_MainMenu1));
+  frameMenu_ = menu;
+  dumpMenu_ = loadDumpMenu(instance_, menu);
   DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   RECT bounds{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRect(&bounds, style, TRUE);
@@ -203,11 +223,19 @@ void MainWindow::createChildren() {
   lamps_.create(toolbar_, 0, 3);
 
   CLIENTCREATESTRUCT clientCreate{};
-  clientCreate.hWindowMenu = GetSubMenu(GetMenu(frame_), MENU_POS_WINDOW);
+  clientCreate.hWindowMenu = GetSubMenu(frameMenu_, MENU_POS_WINDOW);
   clientCreate.idFirstChild = IDC_FirstCardWindow;
-  client_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
-                            WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0, 0, 0,
-                            frame_, nullptr, instance_, &clientCreate);
+  // All child styles: a card window has a fixed border and no maximise box.
+  client_ =
+      CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                      WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | MDIS_ALLCHILDSTYLES,
+                      0, 0, 0, 0, frame_, nullptr, instance_, &clientCreate);
+  cardContext_.access = &access_;
+  cardContext_.host = this;
+  cardContext_.colours = &colours_;
+  cardContext_.frameMenu = frameMenu_;
+  cardContext_.dumpMenu = dumpMenu_;
+  cardContext_.windowMenu = GetSubMenu(frameMenu_, MENU_POS_WINDOW);
 }
 
 void MainWindow::layout() {
@@ -224,10 +252,11 @@ void MainWindow::layout() {
 void MainWindow::formCreate() {
   help_ = std::make_unique<HelpViewer>(chooseHelp(programPath(), &fileExists));
   messages_.setOwner(frame_);
+  gages_ = std::make_unique<Gages>(frame_);
   setOpenEnabled(false);
   if (!access_.bindCardService()) {
     messages_.showOk(text(sid::kNoCardManager));
-    EnableMenuItem(GetMenu(frame_), MENU_POS_WINDOW, MF_BYPOSITION | MF_GRAYED);
+    EnableMenuItem(frameMenu_, MENU_POS_WINDOW, MF_BYPOSITION | MF_GRAYED);
     DrawMenuBar(frame_);
     return;
   }
@@ -265,7 +294,9 @@ void MainWindow::timerTick() {
 
 void MainWindow::setOpenEnabled(bool enabled) {
   SendMessageW(toolbar_, TB_ENABLEBUTTON, IDC_ToolButton1, MAKELPARAM(enabled ? TRUE : FALSE, 0));
-  EnableMenuItem(GetMenu(frame_), IDM_OpenO1, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+  // Both bars carry "開く(&O)": the frame's and the card windows'.
+  for (HMENU menu : {frameMenu_, dumpMenu_})
+    EnableMenuItem(menu, IDM_OpenO1, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
 void MainWindow::setCardButtonsEnabled(bool enabled) {
@@ -302,8 +333,7 @@ void MainWindow::openClick() {
     access_.showCardError(R_NO_USABLE_CARD);
     return;
   }
-  if (createCardWindow(client_, access_.selection()) && cardWindows().size() == 1)
-    setCardButtonsEnabled(true);
+  if (createCardWindow(client_, cardContext_) && cardWindows().size() == 1) setCardButtonsEnabled(true);
 }
 
 void MainWindow::cardWindowClosing(HWND closing) {
@@ -326,6 +356,28 @@ void MainWindow::forwardToCardWindow(int id) {
   }
 }
 
+void MainWindow::appActivate(bool active) {
+  if (!active) return;
+  if (HWND window = activeCardWindow()) PostMessageW(window, kActivateCardWindow, 0, 0);
+}
+
+bool MainWindow::ntVersion5() {
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  if (!GetVersionExW(&version)) return false;
+  return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion == 5;
+}
+
+void MainWindow::activateNeighbour(bool next) {
+  auto active = reinterpret_cast<HWND>(SendMessageW(client_, WM_MDIGETACTIVE, 0, 0));
+  if (active) SendMessageW(client_, WM_MDINEXT, reinterpret_cast<WPARAM>(active), next ? 0 : 1);
+}
+
+void MainWindow::runCommand(WindowCommand command) {
+  // The transfer, search and clipboard commands come with their own work.
+  if (command == WindowCommand::Help) help_->show(frame_);
+}
+
 void MainWindow::chooseListColour(ListColourRole role) {
   static COLORREF customColours[16] = {};
   CHOOSECOLORW choose{};
@@ -337,7 +389,9 @@ void MainWindow::chooseListColour(ListColourRole role) {
   if (!ChooseColorW(&choose)) return;
   (role == ListColourRole::Text ? colours_.text : colours_.background) = choose.rgbResult;
   storeListColour(store_, messages_, role, choose.rgbResult);
-  for (HWND window : cardWindows()) InvalidateRect(window, nullptr, TRUE);
+  // The lists are child windows: they must repaint too.
+  for (HWND window : cardWindows())
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void MainWindow::envSetClick() {
@@ -352,7 +406,8 @@ void MainWindow::envSetClick() {
 
 void MainWindow::toggleCheck(int id, bool& flag) {
   flag = !flag;
-  CheckMenuItem(GetMenu(frame_), id, MF_BYCOMMAND | (flag ? MF_CHECKED : MF_UNCHECKED));
+  // The option menu is shared by both bars.
+  CheckMenuItem(frameMenu_, id, MF_BYCOMMAND | (flag ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void MainWindow::command(int id) {
@@ -403,7 +458,11 @@ void MainWindow::command(int id) {
       showVersionDialog(frame_);
       break;
     default:
-      if (id >= IDC_ToolButton2 && id <= IDC_ToolButton13 && id != IDC_ToolButton3) forwardToCardWindow(id);
+      // The toolbar's card buttons and the card window's own menu items
+      // (its menu bar is the frame's while it is active).
+      if ((id >= IDC_ToolButton2 && id <= IDC_ToolButton13 && id != IDC_ToolButton3) ||
+          (id >= IDM_CloseC1 && id <= IDM_PopSet))
+        forwardToCardWindow(id);
       break;
   }
 }
@@ -422,6 +481,10 @@ void MainWindow::formClose() {
   closed_ = true;
   if (!access_.sockets().info.empty()) {
     allCloseClick();
+    // The frame's own bar again, so that the window destroys that one and
+    // the card windows' bar (which shares its menus) is destroyed once.
+    SendMessageW(client_, WM_MDISETMENU, reinterpret_cast<WPARAM>(frameMenu_),
+                 reinterpret_cast<LPARAM>(cardContext_.windowMenu));
     KillTimer(frame_, kPollTimer);
     access_.sockets().info.clear();
     access_.unbindCardService();
@@ -478,6 +541,9 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kPollTimer) timerTick();
       return 0;
+    case WM_ACTIVATEAPP:
+      appActivate(wParam != FALSE);
+      break;
     case kCardWindowClosing:
       cardWindowClosing(reinterpret_cast<HWND>(wParam));
       return 0;
