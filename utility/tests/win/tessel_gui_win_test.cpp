@@ -8,9 +8,13 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "dialog_ids.h"
 #include "scratch_dir.h"
@@ -189,6 +193,68 @@ TEST_F(TesselGui, OpenDialogChecksTheAddressAndOpensACardWindow) {
   EXPECT_TRUE(waitUntil([&] { return !buttonEnabled(tessel, IDC_ToolButton2); }, 5000));
   EXPECT_TRUE(buttonEnabled(tessel, IDC_ToolButton1));
   EXPECT_TRUE(buttonEnabled(tessel, IDC_ToolButton14));
+}
+
+std::vector<uint8_t> cardBytes(const std::filesystem::path& reader, size_t count) {
+  std::ifstream image(reader / "common.img", std::ios::binary);
+  std::vector<uint8_t> bytes(count);
+  image.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count));
+  return bytes;
+}
+
+std::wstring dumpLineOf(const std::vector<uint8_t>& bytes, size_t first) {
+  std::wstring line;
+  for (size_t i = 0; i < 16; ++i) {
+    wchar_t pair[4];
+    swprintf(pair, 4, L"%02X", bytes[first + i]);
+    line += (i ? L" " : L"") + std::wstring(pair);
+  }
+  return line;
+}
+
+std::wstring firstLine(const std::wstring& text) { return text.substr(0, text.find(L"\r\n")); }
+
+TEST_F(TesselGui, ACardWindowShowsTheCardTakesTypedBytesAndClosesWhenTheCardIsPulled) {
+  TesselProcess tessel(tesselPath());
+  ASSERT_NE(tessel.frame(), nullptr);
+  ASSERT_TRUE(waitUntil([&] { return buttonEnabled(tessel, IDC_ToolButton1); }, kOnePoll));
+  command(tessel, IDM_OpenO1);
+  HWND dialog = tessel.waitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  press(dialog, IDC_OKBtn);
+  ASSERT_TRUE(gone(dialog));
+  ASSERT_TRUE(waitUntil([&] { return tessel.cardWindows().size() == 1; }, 5000));
+  HWND card = tessel.cardWindows()[0];
+  HWND addresses = GetDlgItem(card, IDC_AddrList), dump = GetDlgItem(card, IDC_DumpList),
+       chars = GetDlgItem(card, IDC_CharList);
+  ASSERT_TRUE(addresses && dump && chars);
+
+  // The first read happens when the window becomes active.
+  ASSERT_TRUE(waitUntil([&] { return firstLine(windowText(addresses)) == L"00000000"; }, 5000));
+  std::vector<uint8_t> before = cardBytes(reader(0), 256);
+  EXPECT_EQ(firstLine(windowText(dump)), dumpLineOf(before, 0));
+  EXPECT_EQ(windowText(addresses).substr(10, 8), L"00000010");
+
+  // Two digits on byte 0x10 (line 1 of the hexadecimal list), then a
+  // character on byte 0x20 (line 2 of the character list).
+  SendMessageW(dump, EM_SETSEL, 49, 49);
+  PostMessageW(dump, WM_CHAR, L'A', 0);
+  PostMessageW(dump, WM_CHAR, L'5', 0);
+  EXPECT_TRUE(waitUntil([&] { return cardBytes(reader(0), 0x11)[0x10] == 0xA5; }, 5000));
+  SendMessageW(chars, EM_SETSEL, 36, 36);
+  PostMessageW(chars, WM_CHAR, L'Z', 0);
+  EXPECT_TRUE(waitUntil([&] { return cardBytes(reader(0), 0x21)[0x20] == 'Z'; }, 5000));
+  std::vector<uint8_t> after = cardBytes(reader(0), 256);
+  before[0x10] = 0xA5;
+  before[0x20] = 'Z';
+  EXPECT_EQ(after, before) << "nothing else changed";
+
+  ASSERT_EQ(virt::removeCard(reader(0)), "");
+  HWND message = tessel.waitForDialog(kOnePoll * 2);
+  ASSERT_NE(message, nullptr);
+  EXPECT_EQ(messageBoxText(message), L"10E : カードが抜去されました");
+  press(message, IDOK);
+  EXPECT_TRUE(waitUntil([&] { return tessel.cardWindows().empty(); }, 5000));
 }
 
 TEST_F(TesselGui, ASecondStartBringsTheFirstBackAndEnds) {
