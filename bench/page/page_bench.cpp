@@ -2,7 +2,7 @@
 // through slothub.dll, the accessor, the pipe and the access service. Each
 // move reads the page again and lays out the three lists; the reference is
 // the raw read of one page through the same card manager in the same run.
-// Then the card is paged through and the program's private memory printed,
+// Then the card is paged through and the program's memory printed,
 // which must stay flat: nothing beyond one page is kept.
 #include <windows.h>
 // After windows.h, on which it builds.
@@ -81,11 +81,18 @@ double medianMs(std::vector<double> samples) {
   return samples[samples.size() / 2];
 }
 
-size_t privateBytes() {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                       sizeof counters);
-  return counters.PrivateUsage;
+// Committed memory (what Wine fills in; its private-bytes count stays 0) and
+// the working set, in KiB.
+struct Memory {
+  size_t committed;
+  size_t workingSet;
+};
+
+Memory memoryNow() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return {counters.PagefileUsage / 1024, counters.WorkingSetSize / 1024};
 }
 
 int run(int wholeCardMoves) {
@@ -139,12 +146,12 @@ int run(int wholeCardMoves) {
   window.toTop();
   int marks[] = {0, wholeCardMoves / 4, wholeCardMoves / 2, wholeCardMoves};
   int done = 0;
-  std::printf("private memory while paging down %d times (the card has %u pages)\n", wholeCardMoves,
-              kCardSize / 256);
+  std::printf("memory while paging down %d times (the card has %u pages)\n", wholeCardMoves, kCardSize / 256);
   for (int mark : marks) {
     for (; done < mark; ++done) window.scroll(tessel::ScrollCode::PageDown);
-    std::printf("  after %7d moves: %8zu KiB, top %08X\n", done, privateBytes() / 1024,
-                static_cast<unsigned>(window.top()));
+    Memory memory = memoryNow();
+    std::printf("  after %7d moves: committed %7zu KiB, working set %7zu KiB, top %08X\n", done,
+                memory.committed, memory.workingSet, static_cast<unsigned>(window.top()));
   }
   window.close();
   std::printf("messages shown: %d%s%s\n", messages.shown, messages.shown ? ", last: " : "",
