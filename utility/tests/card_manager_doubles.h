@@ -20,17 +20,31 @@ struct ServiceCall {
   std::vector<uint8_t> buffer;  // the buffer as the call received it
 };
 
-// Passes every call on to `inner` and records the SlotHubService calls;
-// FN_STATUS of the sockets in failStatus answers CS_DEVICE_FAILURE instead.
-class RecordingManager final : public cardservice::BindableCardManager {
+// Passes every call on to `inner`; the doubles below change only what they
+// need to.
+class ForwardingManager : public cardservice::BindableCardManager {
  public:
-  explicit RecordingManager(cardservice::BindableCardManager& inner) : inner_(inner) {}
+  explicit ForwardingManager(cardservice::BindableCardManager& inner) : inner_(inner) {}
   int32_t bind() override { return inner_.bind(); }
   void unbind() override { inner_.unbind(); }
   int32_t veskcm(uint32_t code, uint32_t socket, uint32_t space, uint32_t offset, uint32_t length,
                  void* data) override {
     return inner_.veskcm(code, socket, space, offset, length, data);
   }
+  int32_t service(uint32_t code, const cardservice::SlotRequest* request, void* buffer,
+                  uint32_t bufferLength) override {
+    return inner_.service(code, request, buffer, bufferLength);
+  }
+
+ private:
+  cardservice::BindableCardManager& inner_;
+};
+
+// Records the SlotHubService calls on their way to `inner`; FN_STATUS of the
+// sockets in failStatus answers CS_DEVICE_FAILURE instead.
+class RecordingManager final : public ForwardingManager {
+ public:
+  using ForwardingManager::ForwardingManager;
   int32_t service(uint32_t code, const cardservice::SlotRequest* request, void* buffer,
                   uint32_t bufferLength) override {
     ServiceCall call{code, *request, {}};
@@ -41,7 +55,7 @@ class RecordingManager final : public cardservice::BindableCardManager {
     calls.push_back(call);
     const uint8_t socket = request->socket;
     if (code == cardservice::FN_STATUS && failStatus.count(socket)) return cardservice::CS_DEVICE_FAILURE;
-    return inner_.service(code, request, buffer, bufferLength);
+    return ForwardingManager::service(code, request, buffer, bufferLength);
   }
 
   std::vector<ServiceCall> callsOf(uint32_t code) const {
@@ -53,9 +67,6 @@ class RecordingManager final : public cardservice::BindableCardManager {
 
   std::vector<ServiceCall> calls;
   std::set<uint8_t> failStatus;
-
- private:
-  cardservice::BindableCardManager& inner_;
 };
 
 // A manager whose binding, FN_INFO and card calls answer as a test sets them.

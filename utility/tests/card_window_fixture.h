@@ -88,27 +88,18 @@ class ScriptedHost final : public CardWindowHost {
 };
 
 // Fails the calls for which `fault` returns a result; passes the rest on.
-class FaultingManager final : public cardservice::BindableCardManager {
+class FaultingManager final : public ForwardingManager {
  public:
-  explicit FaultingManager(cardservice::BindableCardManager& inner) : inner_(inner) {}
-  int32_t bind() override { return inner_.bind(); }
-  void unbind() override { inner_.unbind(); }
-  int32_t veskcm(uint32_t code, uint32_t socket, uint32_t space, uint32_t offset, uint32_t length,
-                 void* data) override {
-    return inner_.veskcm(code, socket, space, offset, length, data);
-  }
+  using ForwardingManager::ForwardingManager;
   int32_t service(uint32_t code, const cardservice::SlotRequest* request, void* buffer,
                   uint32_t length) override {
     if (fault) {
       if (std::optional<int32_t> result = fault(code, *request, buffer)) return *result;
     }
-    return inner_.service(code, request, buffer, length);
+    return ForwardingManager::service(code, request, buffer, length);
   }
   // May fill `buffer` to answer in the card's place.
   std::function<std::optional<int32_t>(uint32_t, const cardservice::SlotRequest&, void*)> fault;
-
- private:
-  cardservice::BindableCardManager& inner_;
 };
 
 class CardWindowTest : public ::testing::Test {

@@ -2,44 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include "binding/card_manager_binding.h"
 #include "card_messages.h"
-#include "cards/in_process_card_stack.h"
-#include "recording_messages.h"
+#include "dialog_test_cards.h"
 #include "result_codes.h"
-#include "socket_poll.h"
 
 namespace tessel {
 namespace {
 
 using zrb2x::virt::CardTemplate;
 
-// Socket 1 empty, socket 2 a 64 KiB SRAM card, socket 3 two regions
-// (512 KiB and 1 MiB), all read in by the status poll as the main window does.
-class OpenDialogTest : public ::testing::Test {
+class OpenDialogTest : public test::DialogTestCards {
  protected:
-  OpenDialogTest() {
-    stack.addEmptyReader();
-    zrb2x::virt::InsertOptions small;
-    small.size = 0x10000;
-    stack.addReader(CardTemplate::Sram, small);
-    stack.addReader(CardTemplate::TwoRegion);
-  }
-  void SetUp() override {
-    ASSERT_TRUE(access.bindCardService());
-    access.sockets().info.assign(access.socketCount(), SocketInfo{});
-    pollSockets(access);
-    ASSERT_EQ(access.socketCount(), 3);
-    messages.shown.clear();
-  }
-  void TearDown() override { access.unbindCardService(); }
-
   std::string error(uint16_t code) { return cardErrorMessage(code); }
 
-  zrb::test::InProcessCardStack stack;
-  cardservice::CardManagerBinding binding{stack};
-  test::RecordingMessages messages;
-  CardAccess access{binding, messages};
   OpenDialogModel dialog{access};
 };
 

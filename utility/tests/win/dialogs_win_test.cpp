@@ -19,7 +19,7 @@
 
 #include "binding/card_manager_binding.h"
 #include "card_messages.h"
-#include "cards/in_process_card_stack.h"
+#include "dialog_test_cards.h"
 #include "recording_messages.h"
 #include "result_codes.h"
 #include "socket_poll.h"
@@ -173,27 +173,7 @@ class Driver {
 
 using zrb2x::virt::CardTemplate;
 
-class CardDialogs : public ::testing::Test {
- protected:
-  CardDialogs() {
-    stack.addEmptyReader();
-    zrb2x::virt::InsertOptions small;
-    small.size = 0x10000;
-    stack.addReader(CardTemplate::Sram, small);
-    stack.addReader(CardTemplate::TwoRegion);
-  }
-  void SetUp() override {
-    ASSERT_TRUE(access.bindCardService());
-    access.sockets().info.assign(access.socketCount(), SocketInfo{});
-    pollSockets(access);
-  }
-  void TearDown() override { access.unbindCardService(); }
-
-  zrb::test::InProcessCardStack stack;
-  cardservice::CardManagerBinding binding{stack};
-  test::RecordingMessages messages;
-  CardAccess access{binding, messages};
-};
+using CardDialogs = test::DialogTestCards;
 
 TEST_F(CardDialogs, OpenDialogChoosesSocketRegionAndStart) {
   Driver driver([&](HWND dialog) {
