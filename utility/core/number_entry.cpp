@@ -67,10 +67,10 @@ bool parseDecimal(std::string_view text, int32_t& value, UserMessages& messages)
 }
 
 bool parseHex(std::string_view text, int32_t& value, UserMessages& messages) {
-  // The sign goes first and the "$" after it, so "-10" reads as minus 0x10
-  // and a second sign inside the text is refused.
+  // A leading "-" becomes the "$" itself, so "-10" reads as minus 0x10 while
+  // "- 10" (a blank after the sign) and a second sign are refused.
   bool negative = !text.empty() && text[0] == '-';
-  std::string hexText = "$" + std::string(trimmed(negative ? text.substr(1) : text));
+  std::string hexText = negative ? "$" + std::string(text.substr(1)) : "$" + std::string(trimmed(text));
   std::optional<int32_t> converted = convertInteger(hexText);
   if (!converted) {
     showCardError(R_BAD_NUMBER, messages);

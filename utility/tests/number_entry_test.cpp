@@ -68,7 +68,7 @@ TEST(ParseDecimal, RefusesWhatIsNoNumberOrDoesNotFitAndShowsError261) {
 
 TEST(ParseHex, ReadsHexadecimalWithALeadingMinusAsNegation) {
   const Entry accepted[] = {
-      {"-10", -16}, {"10", 16}, {"  ff  ", 255}, {"- 10", -16}, {"FFFFFFFF", -1}, {"-80000000", INT32_MIN},
+      {"-10", -16}, {"10", 16}, {"  ff  ", 255}, {"-10  ", -16}, {"FFFFFFFF", -1}, {"-80000000", INT32_MIN},
       {"0", 0},
   };
   for (const Entry& entry : accepted) {
@@ -80,7 +80,8 @@ TEST(ParseHex, ReadsHexadecimalWithALeadingMinusAsNegation) {
 }
 
 TEST(ParseHex, RefusesOtherTextAndShowsError261) {
-  for (const char* text : {"1G", "", "-", "--10", "$10", "+5", "123456789", "1 0"}) {
+  // The sign must touch the digits: "- 10" is no number, as users of the program know it.
+  for (const char* text : {"1G", "", "-", "--10", "- 10", "$10", "+5", "123456789", "1 0"}) {
     test::RecordingMessages messages;
     int32_t value = 77;
     EXPECT_FALSE(parseHex(text, value, messages)) << text;
