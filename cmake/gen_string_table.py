@@ -4,7 +4,7 @@
 The text table has one line per string resource:
   ID <TAB> NAME <TAB> TEXT        NAME is "-" when code refers to the id by number only
   ID <TAB> NAME <TAB> =OTHER_ID   the same text under a second id
-TEXT escapes: \\n new line, \\\\ backslash. Blanks at either end belong to the text.
+TEXT escapes: \\n new line, \\r carriage return, \\\\ backslash. Blanks at either end belong to the text.
 Lines starting with # are comments.
 
 Outputs (all from the one source, so the resource string table and the
@@ -24,7 +24,7 @@ def unescape(text):
         c = text[i]
         if c == "\\" and i + 1 < len(text):
             nxt = text[i + 1]
-            out.append({"n": "\n", "\\": "\\"}.get(nxt, "\\" + nxt))
+            out.append({"n": "\n", "r": "\r", "\\": "\\"}.get(nxt, "\\" + nxt))
             i += 2
         else:
             out.append(c)
@@ -72,7 +72,7 @@ def c_bytes(text, encoding):
 
 
 def rc_text(text):
-    return text.replace("\\", "\\\\").replace('"', '""').replace("\n", "\\n")
+    return text.replace("\\", "\\\\").replace('"', '""').replace("\n", "\\n").replace("\r", "\\r")
 
 
 def main():

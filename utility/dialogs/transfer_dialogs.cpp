@@ -11,9 +11,6 @@
 namespace tessel {
 namespace {
 
-constexpr char kOverwriteQuestion[] = "ファイルがすでにあります\r上書きしますか？";
-constexpr char kFileNameTooLong[] = "ファイル名が長すぎます";
-
 constexpr char kFileNameValue[] = "FileName";
 constexpr char kStartValue[] = "StartAddr";
 constexpr char kEndValue[] = "EndAddr";
@@ -157,7 +154,7 @@ bool TransferDialogModel::parseAddress(const std::string& text, uint32_t& addres
 DialogStep TransferDialogModel::okBtnClick() {
   if (fileNameText_.empty()) return DialogStep::StayOpen;
   if (!fileNameFits(fileNameText_)) {
-    access_.messages().showOk(kFileNameTooLong);
+    access_.messages().showOk(text(sid::kFileNameTooLong));
     focus_ = TransferFocus::FileName;
     return DialogStep::StayOpen;
   }
@@ -168,7 +165,7 @@ DialogStep TransferDialogModel::okBtnClick() {
   if (hasOffset() && !parseHex(offsetText_, values_.offset, access_.messages())) return DialogStep::StayOpen;
   if (!access_.checkAddressRange(values_.start, values_.end)) return DialogStep::StayOpen;
   if (kind_ == TransferKind::Read && files_.exists(fileNameText_) &&
-      !access_.messages().askYesNo(kOverwriteQuestion)) {
+      !access_.messages().askYesNo(text(sid::kOverwriteQuestion))) {
     focus_ = TransferFocus::FileName;
     return DialogStep::StayOpen;
   }
