@@ -1,0 +1,276 @@
+#include "file_commands.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "device_tables.h"
+#include "image_file_api.h"
+#include "image_file_reader.h"
+#include "result_codes.h"
+#include "texts.h"
+
+namespace tessel {
+namespace {
+
+constexpr uint8_t kTypeEeprom = 1;
+constexpr uint32_t kEepromBlock = 512;
+constexpr int32_t kWrite = 'w';
+constexpr int32_t kRead = 'r';
+
+void showPosition(Progress& progress, uint64_t address) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%0.8x", static_cast<unsigned>(address));
+  progress.setPosition(text);
+}
+
+// The progress window is closed on every way out of a loop.
+class ProgressRun {
+ public:
+  ProgressRun(Progress& progress, uint32_t steps, uint16_t caption) : progress_(progress) {
+    progress_.start(steps, text(caption));
+  }
+  ~ProgressRun() { progress_.close(); }
+  ProgressRun(const ProgressRun&) = delete;
+  ProgressRun& operator=(const ProgressRun&) = delete;
+
+ private:
+  Progress& progress_;
+};
+
+// The image file is closed on every way out too; the result of closing a
+// file that was written is taken by hand before.
+class OpenImageFile {
+ public:
+  explicit OpenImageFile(const ImageFileApi& files) : files_(files) {}
+  ~OpenImageFile() {
+    if (open_) files_.close(&handle_);
+  }
+  OpenImageFile(const OpenImageFile&) = delete;
+  OpenImageFile& operator=(const OpenImageFile&) = delete;
+
+  bool open(const std::string& path, int32_t direction, int32_t type) {
+    open_ = files_.open(&handle_, path.c_str(), direction, type) == 0;
+    return open_;
+  }
+  int32_t close() {
+    open_ = false;
+    return files_.close(&handle_);
+  }
+  HexoHandle& handle() { return handle_; }
+
+ private:
+  const ImageFileApi& files_;
+  HexoHandle handle_{};
+  bool open_ = false;
+};
+
+// The progress window's step lets the status poll run, and the poll is what
+// notices a card pulled out mid-command. Going on would only pile up card
+// errors (or, with a new card in the slot, write to the wrong card), so the
+// loops stop with "card removed" before their next block.
+class RemovalWatch {
+ public:
+  explicit RemovalWatch(CommandContext& context)
+      : access_(context.access), socket_(context.area.socket), presentAtStart_(cardShown()) {}
+
+  bool cardGone() const { return presentAtStart_ && !cardShown(); }
+
+  // A card call that found no card means the same.
+  static uint16_t fromCardCall(uint16_t result) {
+    return result == cardservice::CS_NO_CARD ? R_CARD_REMOVED : result;
+  }
+
+ private:
+  bool cardShown() const {
+    return socket_ < kShownSockets &&
+           (access_.sockets().state[socket_] & cardservice::STATUS_CARD_PRESENT) != 0;
+  }
+
+  CardAccess& access_;
+  uint8_t socket_;
+  bool presentAtStart_;
+};
+
+cardservice::SlotRequest requestAt(const CommandContext& context, uint32_t address) {
+  return cardservice::SlotRequest{context.area.socket, context.area.space, address};
+}
+
+// Running out of data is the normal end only when the file ended cleanly: a
+// truncated or broken text file must not pass for a complete one.
+uint16_t endOfData(const ImageFileReader& reader) { return reader.endedCleanly() ? R_SUCCESS : R_FILE_ERROR; }
+
+void removeQuietly(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::remove(std::filesystem::path(path), ignored);
+}
+
+uint16_t readCardIntoFile(CommandContext& context, const FileTransfer& transfer, OpenImageFile& file) {
+  std::vector<uint8_t> buffer(kCommandBlock);
+  RemovalWatch removal(context);
+  uint32_t address = transfer.start;
+  uint32_t remaining = transfer.length;
+  while (remaining > 0) {
+    if (removal.cardGone()) return R_CARD_REMOVED;
+    const uint32_t n = std::min(remaining, kCommandBlock);
+    showPosition(context.progress, address);
+    const uint16_t read = context.access.cardRead(requestAt(context, address), buffer.data(), n);
+    if (read != R_SUCCESS) return RemovalWatch::fromCardCall(read);
+    for (uint32_t i = 0; i < n; ++i) {
+      if (context.files.putB(&file.handle(), address + i, buffer[i]) < 0) return R_FILE_ERROR;
+    }
+    address += n;
+    remaining -= n;
+    if (!context.progress.step()) return R_STOPPED;
+  }
+  return R_SUCCESS;
+}
+
+uint16_t writeFileToCard(CommandContext& context, const FileTransfer& transfer, HexoHandle& handle) {
+  const uint32_t block = context.area.deviceType == kTypeEeprom ? kEepromBlock : kCommandBlock;
+  std::vector<uint8_t> buffer(block);
+  ImageFileReader reader(context.files, handle);
+  RemovalWatch removal(context);
+  const uint64_t end = uint64_t{transfer.start} + transfer.length;
+  uint32_t remaining = transfer.length;
+  while (remaining > 0) {
+    if (removal.cardGone()) return R_CARD_REMOVED;
+    uint32_t n = std::min(remaining, block);
+    const uint32_t fileAddress = reader.readRun(buffer.data(), n);
+    if (n == 0) return endOfData(reader);
+    // Wide arithmetic: an offset must not wrap file data around into the range.
+    const int64_t cardAddress = int64_t{fileAddress} + transfer.fileOffset;
+    showPosition(context.progress, static_cast<uint64_t>(cardAddress));
+    if (cardAddress < int64_t{transfer.start} || uint64_t(cardAddress) >= end)
+      return cardservice::CS_BAD_OFFSET;
+    const uint32_t address = static_cast<uint32_t>(cardAddress);
+    if (address + uint64_t{n} > end) {
+      const uint32_t inside = static_cast<uint32_t>(end - address);
+      const uint16_t written = context.access.cardWrite(requestAt(context, address), buffer.data(), inside);
+      return written == R_SUCCESS ? uint16_t{cardservice::CS_BAD_OFFSET}
+                                  : RemovalWatch::fromCardCall(written);
+    }
+    const uint16_t written = context.access.cardWrite(requestAt(context, address), buffer.data(), n);
+    if (written != R_SUCCESS) return RemovalWatch::fromCardCall(written);
+    remaining -= n;
+    if (!context.progress.step()) return R_STOPPED;
+  }
+  return R_SUCCESS;
+}
+
+struct CompareOutcome {
+  uint16_t result = R_SUCCESS;
+  bool differed = false;  // at least one difference was found
+};
+
+bool askToGoOn(UserMessages& messages, uint32_t address, uint8_t card, uint8_t file) {
+  char line[64];
+  std::snprintf(line, sizeof line, std::string(text(sid::kFileDifference)).c_str(),
+                static_cast<unsigned>(address), static_cast<unsigned>(card), static_cast<unsigned>(file));
+  std::string question(text(sid::kDifferenceFound));
+  question += '\r';
+  question += line;
+  question += '\r';
+  question += text(sid::kContinueQuestion);
+  return messages.askYesNo(question);
+}
+
+CompareOutcome compareCardWithFile(CommandContext& context, const FileTransfer& transfer,
+                                   HexoHandle& handle) {
+  std::vector<uint8_t> fromFile(kCommandBlock), fromCard(kCommandBlock);
+  ImageFileReader reader(context.files, handle);
+  RemovalWatch removal(context);
+  const uint64_t end = uint64_t{transfer.start} + transfer.length;
+  CompareOutcome outcome;
+  auto endWith = [&](uint16_t result) {
+    outcome.result = result;
+    return outcome;
+  };
+  uint32_t remaining = transfer.length;
+  while (remaining > 0) {
+    if (removal.cardGone()) return endWith(R_CARD_REMOVED);
+    uint32_t n = std::min(remaining, kCommandBlock);
+    const uint32_t fileAddress = reader.readRun(fromFile.data(), n);
+    if (n == 0) return endWith(endOfData(reader));
+    const int64_t cardAddress = int64_t{fileAddress} + transfer.fileOffset;
+    showPosition(context.progress, static_cast<uint64_t>(cardAddress));
+    if (cardAddress < int64_t{transfer.start} || uint64_t(cardAddress) + n > end)
+      return endWith(cardservice::CS_BAD_OFFSET);
+    const uint32_t address = static_cast<uint32_t>(cardAddress);
+    const uint16_t read = context.access.cardRead(requestAt(context, address), fromCard.data(), n);
+    if (read != R_SUCCESS) return endWith(RemovalWatch::fromCardCall(read));
+    for (uint32_t i = 0; i < n; ++i) {
+      if (fromCard[i] == fromFile[i]) continue;
+      outcome.differed = true;
+      if (!askToGoOn(context.messages, address + i, fromCard[i], fromFile[i])) return outcome;
+    }
+    remaining -= n;
+    if (!context.progress.step()) return endWith(R_STOPPED);
+  }
+  return outcome;
+}
+
+}  // namespace
+
+std::string temporaryPathFor(const std::string& target) {
+  // A prefix on the file name leaves folder and extension as they are.
+  const size_t folderEnd = target.find_last_of("\\/:");
+  const size_t nameStart = folderEnd == std::string::npos ? 0 : folderEnd + 1;
+  return target.substr(0, nameStart) + "~$" + target.substr(nameStart);
+}
+
+uint16_t cardToFile(CommandContext& context, const FileTransfer& transfer) {
+  const std::string temporary = temporaryPathFor(transfer.path);
+  OpenImageFile file(context.files);
+  if (!file.open(temporary, kWrite, transfer.fileType)) return R_FILE_ERROR;
+  uint16_t result;
+  {
+    ProgressRun progress(context.progress, transfer.length / kCommandBlock, sid::kCaptionCardToFile);
+    result = readCardIntoFile(context, transfer, file);
+  }
+  // Closing writes the last record and the end record: a failure there
+  // leaves a file that would read back short.
+  if (file.close() != 0 && result == R_SUCCESS) result = R_FILE_ERROR;
+  if (result == R_SUCCESS) {
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(temporary), std::filesystem::path(transfer.path), error);
+    if (error) result = R_FILE_ERROR;
+  }
+  if (result != R_SUCCESS) removeQuietly(temporary);
+  return result;
+}
+
+uint16_t fileToCard(CommandContext& context, const FileTransfer& transfer) {
+  OpenImageFile file(context.files);
+  if (!file.open(transfer.path, kRead, transfer.fileType)) return R_FILE_ERROR;
+  const uint32_t block = context.area.deviceType == kTypeEeprom ? kEepromBlock : kCommandBlock;
+  ProgressRun progress(context.progress, transfer.length / block, sid::kCaptionFileToCard);
+  uint16_t result = writeFileToCard(context, transfer, file.handle());
+  // An ATA card holds written sectors in its cache: what was written, also
+  // before a failure, is flushed. A card that is gone has nothing to flush.
+  if (context.area.deviceType == kTypeAta && result != R_CARD_REMOVED) {
+    const uint16_t flushed = RemovalWatch::fromCardCall(context.access.cardFlush(context.area.socket));
+    if (result == R_SUCCESS) result = flushed;
+  }
+  return result;
+}
+
+uint16_t compareWithFile(CommandContext& context, const FileTransfer& transfer) {
+  OpenImageFile file(context.files);
+  if (!file.open(transfer.path, kRead, transfer.fileType)) return R_FILE_ERROR;
+  CompareOutcome outcome;
+  {
+    ProgressRun progress(context.progress, transfer.length / kCommandBlock, sid::kCaptionComparing);
+    outcome = compareCardWithFile(context, transfer, file.handle());
+  }
+  file.close();
+  // "No differences" only for a comparison that went all the way and found
+  // none: not after data outside the range, an error or a stop, and not after
+  // differences the user saw and chose to pass over.
+  if (!outcome.differed && outcome.result == R_SUCCESS) context.messages.showOk(text(sid::kNoDifference));
+  return outcome.result;
+}
+
+}  // namespace tessel
