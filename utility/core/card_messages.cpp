@@ -19,4 +19,13 @@ void showCardError(uint16_t code, UserMessages& messages) {
   if (!message.empty()) messages.showOk(message);
 }
 
+bool askToGoOn(UserMessages& messages, std::string_view differenceLine) {
+  std::string question(text(sid::kDifferenceFound));
+  question += '\r';
+  question += differenceLine;
+  question += '\r';
+  question += text(sid::kContinueQuestion);
+  return messages.askYesNo(question);
+}
+
 }  // namespace tessel

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "user_ports.h"
 
@@ -14,5 +15,10 @@ std::string cardErrorMessage(uint16_t code);
 
 // ShowCardError.
 void showCardError(uint16_t code, UserMessages& messages);
+
+// The compares' question at a difference: "相違が見つかりました ", the
+// difference's own line and "続けますか？", each on a line of its own.
+// True when the user chose to go on.
+bool askToGoOn(UserMessages& messages, std::string_view differenceLine);
 
 }  // namespace tessel

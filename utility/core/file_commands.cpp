@@ -1,11 +1,14 @@
 #include "file_commands.h"
 
+#include "card_presence.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
+#include "card_messages.h"
 #include "device_tables.h"
 #include "image_file_api.h"
 #include "image_file_reader.h"
@@ -67,33 +70,6 @@ class OpenImageFile {
   bool open_ = false;
 };
 
-// The progress window's step lets the status poll run, and the poll is what
-// notices a card pulled out mid-command. Going on would only pile up card
-// errors (or, with a new card in the slot, write to the wrong card), so the
-// loops stop with "card removed" before their next block.
-class RemovalWatch {
- public:
-  explicit RemovalWatch(CommandContext& context)
-      : access_(context.access), socket_(context.area.socket), presentAtStart_(cardShown()) {}
-
-  bool cardGone() const { return presentAtStart_ && !cardShown(); }
-
-  // A card call that found no card means the same.
-  static uint16_t fromCardCall(uint16_t result) {
-    return result == cardservice::CS_NO_CARD ? R_CARD_REMOVED : result;
-  }
-
- private:
-  bool cardShown() const {
-    return socket_ < kShownSockets &&
-           (access_.sockets().state[socket_] & cardservice::STATUS_CARD_PRESENT) != 0;
-  }
-
-  CardAccess& access_;
-  uint8_t socket_;
-  bool presentAtStart_;
-};
-
 cardservice::SlotRequest requestAt(const CommandContext& context, uint32_t address) {
   return cardservice::SlotRequest{context.area.socket, context.area.space, address};
 }
@@ -109,15 +85,14 @@ void removeQuietly(const std::string& path) {
 
 uint16_t readCardIntoFile(CommandContext& context, const FileTransfer& transfer, OpenImageFile& file) {
   std::vector<uint8_t> buffer(kCommandBlock);
-  RemovalWatch removal(context);
   uint32_t address = transfer.start;
   uint32_t remaining = transfer.length;
   while (remaining > 0) {
-    if (removal.cardGone()) return R_CARD_REMOVED;
+    if (cardStillThere(context.access, context.area.socket) != R_SUCCESS) return R_CARD_REMOVED;
     const uint32_t n = std::min(remaining, kCommandBlock);
     showPosition(context.progress, address);
     const uint16_t read = context.access.cardRead(requestAt(context, address), buffer.data(), n);
-    if (read != R_SUCCESS) return RemovalWatch::fromCardCall(read);
+    if (read != R_SUCCESS) return removalAware(read);
     for (uint32_t i = 0; i < n; ++i) {
       if (context.files.putB(&file.handle(), address + i, buffer[i]) < 0) return R_FILE_ERROR;
     }
@@ -132,11 +107,10 @@ uint16_t writeFileToCard(CommandContext& context, const FileTransfer& transfer, 
   const uint32_t block = context.area.deviceType == kTypeEeprom ? kEepromBlock : kCommandBlock;
   std::vector<uint8_t> buffer(block);
   ImageFileReader reader(context.files, handle);
-  RemovalWatch removal(context);
   const uint64_t end = uint64_t{transfer.start} + transfer.length;
   uint32_t remaining = transfer.length;
   while (remaining > 0) {
-    if (removal.cardGone()) return R_CARD_REMOVED;
+    if (cardStillThere(context.access, context.area.socket) != R_SUCCESS) return R_CARD_REMOVED;
     uint32_t n = std::min(remaining, block);
     const uint32_t fileAddress = reader.readRun(buffer.data(), n);
     if (n == 0) return endOfData(reader);
@@ -149,11 +123,10 @@ uint16_t writeFileToCard(CommandContext& context, const FileTransfer& transfer, 
     if (address + uint64_t{n} > end) {
       const uint32_t inside = static_cast<uint32_t>(end - address);
       const uint16_t written = context.access.cardWrite(requestAt(context, address), buffer.data(), inside);
-      return written == R_SUCCESS ? uint16_t{cardservice::CS_BAD_OFFSET}
-                                  : RemovalWatch::fromCardCall(written);
+      return written == R_SUCCESS ? uint16_t{cardservice::CS_BAD_OFFSET} : removalAware(written);
     }
     const uint16_t written = context.access.cardWrite(requestAt(context, address), buffer.data(), n);
-    if (written != R_SUCCESS) return RemovalWatch::fromCardCall(written);
+    if (written != R_SUCCESS) return removalAware(written);
     remaining -= n;
     if (!context.progress.step()) return R_STOPPED;
   }
@@ -169,19 +142,13 @@ bool askToGoOn(UserMessages& messages, uint32_t address, uint8_t card, uint8_t f
   char line[64];
   std::snprintf(line, sizeof line, std::string(text(sid::kFileDifference)).c_str(),
                 static_cast<unsigned>(address), static_cast<unsigned>(card), static_cast<unsigned>(file));
-  std::string question(text(sid::kDifferenceFound));
-  question += '\r';
-  question += line;
-  question += '\r';
-  question += text(sid::kContinueQuestion);
-  return messages.askYesNo(question);
+  return tessel::askToGoOn(messages, line);
 }
 
 CompareOutcome compareCardWithFile(CommandContext& context, const FileTransfer& transfer,
                                    HexoHandle& handle) {
   std::vector<uint8_t> fromFile(kCommandBlock), fromCard(kCommandBlock);
   ImageFileReader reader(context.files, handle);
-  RemovalWatch removal(context);
   const uint64_t end = uint64_t{transfer.start} + transfer.length;
   CompareOutcome outcome;
   auto endWith = [&](uint16_t result) {
@@ -190,7 +157,7 @@ CompareOutcome compareCardWithFile(CommandContext& context, const FileTransfer& 
   };
   uint32_t remaining = transfer.length;
   while (remaining > 0) {
-    if (removal.cardGone()) return endWith(R_CARD_REMOVED);
+    if (cardStillThere(context.access, context.area.socket) != R_SUCCESS) return endWith(R_CARD_REMOVED);
     uint32_t n = std::min(remaining, kCommandBlock);
     const uint32_t fileAddress = reader.readRun(fromFile.data(), n);
     if (n == 0) return endWith(endOfData(reader));
@@ -200,7 +167,7 @@ CompareOutcome compareCardWithFile(CommandContext& context, const FileTransfer& 
       return endWith(cardservice::CS_BAD_OFFSET);
     const uint32_t address = static_cast<uint32_t>(cardAddress);
     const uint16_t read = context.access.cardRead(requestAt(context, address), fromCard.data(), n);
-    if (read != R_SUCCESS) return endWith(RemovalWatch::fromCardCall(read));
+    if (read != R_SUCCESS) return endWith(removalAware(read));
     for (uint32_t i = 0; i < n; ++i) {
       if (fromCard[i] == fromFile[i]) continue;
       outcome.differed = true;
@@ -251,7 +218,7 @@ uint16_t fileToCard(CommandContext& context, const FileTransfer& transfer) {
   // An ATA card holds written sectors in its cache: what was written, also
   // before a failure, is flushed. A card that is gone has nothing to flush.
   if (context.area.deviceType == kTypeAta && result != R_CARD_REMOVED) {
-    const uint16_t flushed = RemovalWatch::fromCardCall(context.access.cardFlush(context.area.socket));
+    const uint16_t flushed = removalAware(context.access.cardFlush(context.area.socket));
     if (result == R_SUCCESS) result = flushed;
   }
   return result;
