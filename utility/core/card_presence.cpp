@@ -13,7 +13,7 @@ uint16_t cardStillThere(CardAccess& access, uint8_t socket) {
 }
 
 uint16_t removalAware(uint16_t cardResult) {
-  return cardResult == cardservice::CS_NO_CARD ? R_CARD_REMOVED : cardResult;
+  return cardResult == cardservice::CS_NO_CARD ? static_cast<uint16_t>(R_CARD_REMOVED) : cardResult;
 }
 
 }  // namespace tessel

@@ -81,7 +81,9 @@ uint32_t jumpTarget(const std::string& text) {
   std::string_view trimmed = text;
   while (!trimmed.empty() && trimmed.front() == ' ') trimmed.remove_prefix(1);
   while (!trimmed.empty() && trimmed.back() == ' ') trimmed.remove_suffix(1);
-  std::optional<int32_t> value = convertInteger("$" + std::string(trimmed));
+  std::string hexText = "$";  // appended: GCC 12 warns falsely on "$" + std::string
+  hexText += trimmed;
+  std::optional<int32_t> value = convertInteger(hexText);
   return value ? static_cast<uint32_t>(*value) : 0xFFFFFFFFu;
 }
 

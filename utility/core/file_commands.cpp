@@ -25,7 +25,7 @@ constexpr int32_t kRead = 'r';
 
 void showPosition(Progress& progress, uint64_t address) {
   char text[16];
-  std::snprintf(text, sizeof text, "%0.8x", static_cast<unsigned>(address));
+  std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(address));
   progress.setPosition(text);
 }
 

@@ -70,7 +70,9 @@ bool parseHex(std::string_view text, int32_t& value, UserMessages& messages) {
   // A leading "-" becomes the "$" itself, so "-10" reads as minus 0x10 while
   // "- 10" (a blank after the sign) and a second sign are refused.
   bool negative = !text.empty() && text[0] == '-';
-  std::string hexText = negative ? "$" + std::string(text.substr(1)) : "$" + std::string(trimmed(text));
+  // Built by appending: GCC 12 warns falsely (-Wrestrict) on "$" + std::string.
+  std::string hexText = "$";
+  hexText += negative ? text.substr(1) : trimmed(text);
   std::optional<int32_t> converted = convertInteger(hexText);
   if (!converted) {
     showCardError(R_BAD_NUMBER, messages);
