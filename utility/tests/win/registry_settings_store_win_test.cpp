@@ -77,5 +77,24 @@ TEST_F(RegistryStore, ANumberOrAWronglySizedValueFallsBackToTheDefaults) {
   EXPECT_TRUE(messages.shown.empty());
 }
 
+TEST_F(RegistryStore, FileNamesAndNumbersKeepTheirKindAndEveryCharacter) {
+  const char* key = "\\Software\\Orvane\\tessel\\WriteFile";
+  const std::string name = "C:\\カード\\ﾃｽﾄ 日本語.hex";
+  ASSERT_TRUE(store.writeString(key, "FileName", name));
+  ASSERT_TRUE(store.writeNumber(key, "Option", 1));
+  EXPECT_EQ(store.readString(key, "FileName"), name);
+  EXPECT_EQ(store.readNumber(key, "Option"), 1u);
+
+  // Each read takes only its own kind.
+  EXPECT_FALSE(store.readNumber(key, "FileName"));
+  EXPECT_FALSE(store.readString(key, "Option"));
+  EXPECT_FALSE(store.readBinary(key, "Option"));
+  const uint8_t four[4] = {1, 0, 0, 0};
+  ASSERT_TRUE(store.writeBinary(key, "StartAddr", four));
+  EXPECT_FALSE(store.readNumber(key, "StartAddr"));
+  EXPECT_FALSE(store.readString(key, "Missing"));
+  RegDeleteKeyA(HKEY_CURRENT_USER, (root_ + key).c_str());
+}
+
 }  // namespace
 }  // namespace tessel::win
