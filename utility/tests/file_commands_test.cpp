@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -403,6 +404,55 @@ TEST_F(FileCommands, CardCallFindingNoCardReportsTheRemoval) {
   };
   EXPECT_EQ(compareWithFile(c, {0, 0x100, binaryFile("x.bin", counting(0x100)), kBinary, 0}), R_CARD_REMOVED);
   EXPECT_TRUE(messages.shown.empty());
+}
+
+// ---- Round trips with another tool -------------------------------------------------------
+// What a card gives as Intel HEX or S37 must read the same in srec_cat, and
+// what srec_cat writes must land on the card byte for byte: the files are
+// for other programmers and tools, not only for this program.
+
+class FileCommandsWithSrecCat : public FileCommands {
+ protected:
+  void SetUp() override {
+    if (std::system("srec_cat -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "srec_cat is not installed";
+  }
+  int srecCat(const std::string& arguments) {
+    return std::system(("srec_cat " + arguments + " 2>&1").c_str());
+  }
+};
+
+TEST_F(FileCommandsWithSrecCat, CardFilesReadTheSameInSrecCatAndItsFilesLandOnTheCard) {
+  const std::vector<uint8_t> card = counting(0x30000, 3);
+  insert(CardTemplate::Sram, withImage(std::nullopt, binaryFile("card.bin", card)));
+  insert(CardTemplate::Sram);
+  bind();
+  CommandContext c = context();
+  const uint32_t start = 0x8000, length = 0x20000;  // crosses a 64 KiB boundary of the HEX addresses
+  const std::vector<uint8_t> range(card.begin() + start, card.begin() + start + length);
+
+  for (const auto& [name, format] : {std::pair{"dump.hex", "-intel"}, std::pair{"dump.s37", "-motorola"}}) {
+    const std::string dump = (files / name).string(), back = (files / (std::string(name) + ".bin")).string();
+    ASSERT_EQ(cardToFile(c, {start, length, dump, 5}), R_SUCCESS) << name;
+    ASSERT_EQ(
+        srecCat(dump + " " + format + " -offset -" + std::to_string(start) + " -o " + back + " -binary"), 0)
+        << name;
+    EXPECT_EQ(contents(back), std::string(range.begin(), range.end())) << name;
+  }
+
+  // srec_cat's own S37 and Intel HEX of the range, written to the second card at the same addresses.
+  const std::string source = binaryFile("range.bin", range);
+  CommandContext second{access, progress, messages, imageFileApi(), CommandArea{1, 0, 0, 0, 0, 0}};
+  // With an execution start address srec_cat ends the S-records with their
+  // termination record; without one a file reads as cut short (257).
+  for (const auto& [name, format] :
+       {std::pair{"tool.s37", "-motorola -address-length=4 -execution-start-address=0"},
+        std::pair{"tool.hex", "-intel"}}) {
+    const std::string made = (files / name).string();
+    ASSERT_EQ(srecCat(source + " -binary -offset " + std::to_string(start) + " -o " + made + " " + format), 0)
+        << name;
+    EXPECT_EQ(fileToCard(second, {0, 0x40000, made, 5, 0}), R_SUCCESS) << name;
+    EXPECT_EQ(image(1, start, length), range) << name;
+  }
 }
 
 }  // namespace
