@@ -377,6 +377,18 @@ bool CardWindowModel::rereadPage() {
   return true;
 }
 
+void CardWindowModel::showChangedCard(bool toStart, bool bothCarets) {
+  // A card that went meanwhile is reported once, by endCommand.
+  if (removed_ || closed_) return;
+  bool shown = toStart ? moveTo(0) : rereadPage();
+  if (!shown) return;
+  if (toStart) syncScrollPosition();
+  byteIndex_ = 0;
+  carets_.dump = dumpPositionOf(0);
+  if (bothCarets) carets_.chars = charPositionOf(0);
+  view_.setCarets(carets_);
+}
+
 // A move takes effect only once its page has been read: the screen, the page
 // and top never disagree, and a failed read leaves the view where it was.
 bool CardWindowModel::moveTo(uint32_t newTop) {

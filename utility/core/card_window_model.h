@@ -81,6 +81,12 @@ class CardWindowModel {
   void showWindowError(uint16_t code);
   bool writeByteChecked(uint32_t address, uint8_t& value);
   bool rereadPage();  // reads the page at top and redraws; false on failure (shown)
+  // After a command changed the card: the page read again (from the area's
+  // start when `toStart`, the scroll bar following), the hexadecimal caret,
+  // and the character caret too when `bothCarets`, on the page's first byte.
+  void showChangedCard(bool toStart, bool bothCarets);
+  // The window's write-protect lamp is red: nothing may be written.
+  bool writeProtected() const;
 
   uint8_t socket() const { return request_.socket; }
   uint8_t space() const { return request_.space; }
@@ -126,7 +132,6 @@ class CardWindowModel {
   WriteOutcome writeByte(uint32_t address, uint8_t& value);
   void afterEdit(unsigned index);
   bool editAllowed() const;
-  bool writeProtected() const;
   void moveCaret(ListId list, Key key, unsigned caret);
   void typeDigit(uint8_t character, unsigned caret);
   void typeCharacter(uint8_t character, unsigned caret);
