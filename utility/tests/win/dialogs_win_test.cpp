@@ -6,6 +6,7 @@
 #include <windows.h>
 // After windows.h, on which it builds.
 #include <commctrl.h>
+#include <dlgs.h>
 
 #include <gtest/gtest.h>
 
@@ -411,6 +412,39 @@ TEST_F(TransferDialogs, WithoutANameTheFocusIsThereAndCancelKeepsNameTypeAndOpti
   EXPECT_EQ(write.values().fileName, "");
   EXPECT_EQ(write.values().fileType, 5);
   EXPECT_FALSE(write.values().compareAfterWrite);
+}
+
+// The name box of the system's file dialog: a combo box in the explorer
+// style, an edit in the old one.
+HWND fileNameBox(HWND dialog) {
+  HWND box = GetDlgItem(dialog, cmb13);
+  return box ? box : GetDlgItem(dialog, edt1);
+}
+
+TEST(SystemFilePicker, OpensOnTheFilterAllAndSavingOverAFileAsksFirst) {
+  TemporaryFile file;
+  SystemFilePicker picker(nullptr);
+  Driver opening([&](HWND dialog) {
+    EXPECT_EQ(listItems(dialog, cmb1), std::vector<std::wstring>{L"*.*"});
+    SetWindowTextW(fileNameBox(dialog), file.path.c_str());
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  });
+  EXPECT_EQ(picker.pick(FilePicker::Purpose::Open, "start.bin"), file.utf8());
+  ASSERT_TRUE(opening.found());
+
+  bool asked = false;
+  Driver saving([&](HWND dialog) {
+    SetWindowTextW(fileNameBox(dialog), file.path.c_str());
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    // The file exists: the system asks before the name is handed back.
+    if (HWND question = waitForDialog(dialog, nullptr, 10000)) {
+      asked = true;
+      zrb::test::closeDialog(question, IDYES);
+    }
+  });
+  EXPECT_EQ(picker.pick(FilePicker::Purpose::Save, ""), file.utf8());
+  ASSERT_TRUE(saving.found());
+  EXPECT_TRUE(asked);
 }
 
 TEST_F(CardDialogs, SearchEnablesOkOnlyWithAPatternAndTakesCardBytesAndOptions) {
