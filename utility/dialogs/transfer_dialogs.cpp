@@ -152,6 +152,7 @@ bool TransferDialogModel::parseAddress(const std::string& text, uint32_t& addres
 }
 
 DialogStep TransferDialogModel::okBtnClick() {
+  focus_ = TransferFocus::OkButton;
   if (fileNameText_.empty()) return DialogStep::StayOpen;
   if (!fileNameFits(fileNameText_)) {
     access_.messages().showOk(text(sid::kFileNameTooLong));

@@ -103,6 +103,8 @@ class TransferDialogModel {
   const std::string& fileNameText() const { return fileNameText_; }
   bool compareOption() const { return compareOption_; }
   const ChoiceList& fileTypeBox() const { return fileTypeBox_; }
+  // Where activation puts the focus; after OK, FileName only when a check
+  // sends the user back to the file name (elsewhere the focus stays).
   TransferFocus focus() const { return focus_; }
 
   // What the caller reads after OK (and what the next showing starts from).

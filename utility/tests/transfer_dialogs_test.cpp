@@ -259,6 +259,9 @@ TEST_F(TransferDialogTest, NumbersAreCheckedInOrderAndKeptAsSoonAsTheyConvert) {
   EXPECT_EQ(ok(dialog, "10", ""), DialogStep::StayOpen);  // an empty end is no default
   EXPECT_EQ(messages.shown, std::vector<std::string>{kBadNumber});
   EXPECT_EQ(dialog.values().start, 0x10u);
+  // Shown without a name, the dialog started on the file name; a bad number
+  // does not send the user back there.
+  EXPECT_EQ(dialog.focus(), TransferFocus::OkButton);
 
   struct Case {
     const char* offset;

@@ -6,12 +6,14 @@
 #include <windows.h>
 // After windows.h, on which it builds.
 #include <commctrl.h>
+#include <dlgs.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <regex>
 #include <string>
 #include <thread>
@@ -25,6 +27,7 @@
 #include "socket_poll.h"
 #include "win/dialog_watcher.h"
 #include "win32_dialogs.h"
+#include "win32_text.h"
 
 namespace tessel::win {
 namespace {
@@ -77,6 +80,37 @@ std::vector<std::wstring> listItems(HWND dialog, int id) {
 std::wstring chosenText(HWND dialog, int id) {
   int index = chosen(dialog, id);
   return index < 0 ? std::wstring() : listItems(dialog, id)[static_cast<size_t>(index)];
+}
+
+std::wstring buttonText(HWND dialog, int id) { return windowText(GetDlgItem(dialog, id)); }
+
+// As a user's click: the button changes its state, then tells its dialog.
+void click(HWND dialog, int id) { SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0); }
+
+bool isChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+bool enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+
+int editLimit(HWND dialog, int id) {
+  return static_cast<int>(SendDlgItemMessageW(dialog, id, EM_GETLIMITTEXT, 0, 0));
+}
+
+// The control that has the focus on the dialog's own thread.
+HWND focused(HWND dialog) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// The last OK of a test: a dialog that stays open fails the test instead of
+// keeping it waiting in the modal loop.
+void closeWithOk(HWND dialog) {
+  press(dialog, IDC_OKBtn);
+  if (IsWindowVisible(dialog)) {
+    ADD_FAILURE() << "OK left the dialog open";
+    press(dialog, IDC_CancelBtn);
+  }
 }
 
 // Saves the dialog as it is on screen as a 24-bit bitmap.
@@ -215,6 +249,436 @@ TEST_F(CardDialogs, OpenDialogCancelChangesNothing) {
   ASSERT_TRUE(driver.found());
   EXPECT_EQ(access.selection().start, 0x100u);
   EXPECT_EQ(access.selection().region, 1);
+}
+
+// Stands in for the system's file dialog: hands back a chosen name and
+// remembers what it was asked.
+class PickerDouble final : public FilePicker {
+ public:
+  explicit PickerDouble(std::string chosen) : chosen_(std::move(chosen)) {}
+  std::optional<std::string> pick(Purpose purpose, std::string_view current) override {
+    purposes.push_back(purpose);
+    currents.emplace_back(current);
+    return chosen_;
+  }
+  std::vector<Purpose> purposes;
+  std::vector<std::string> currents;
+
+ private:
+  std::string chosen_;
+};
+
+// A real file in the temporary folder, removed at the end.
+struct TemporaryFile {
+  TemporaryFile() {
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    path = std::wstring(folder) + L"tessel-dialogs-" + std::to_wstring(GetCurrentProcessId()) + L".bin";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(file);
+  }
+  ~TemporaryFile() { DeleteFileW(path.c_str()); }
+  std::string utf8() const { return zrb::win::wideToUtf8(path); }
+  std::wstring path;
+};
+
+class TransferDialogs : public CardDialogs {
+ protected:
+  // A dialog on the 64 KiB card in socket 2, the active area, fitted as the
+  // card window fits the remembered range before showing.
+  TransferDialogModel make(TransferKind kind) {
+    access.activeArea() = ActiveArea{1, 0, 0};
+    TransferDialogModel model(kind, access, files);
+    model.socket = 1;
+    model.fitToArea(0x10000);
+    return model;
+  }
+  SystemFileProbe files;
+};
+
+TEST_F(TransferDialogs, ReadBrowsesForANameToSaveAndAsksBeforeOverwritingIt) {
+  TemporaryFile existing;
+  PickerDouble picker(existing.utf8());
+  TransferDialogModel model = make(TransferKind::Read);
+  model.values().fileName = "old.bin";
+  messages.answerYes = false;
+  Driver driver([&](HWND dialog) {
+    EXPECT_EQ(windowText(dialog), L"リード");
+    EXPECT_EQ(controlText(dialog, IDC_SocketName), L"Socket2");
+    EXPECT_EQ(controlText(dialog, IDC_AttributeName), L"Common");
+    EXPECT_EQ(controlText(dialog, IDC_RegionName), L"Region1");
+    EXPECT_EQ(controlText(dialog, IDC_SAddrEdit), L"00000000");
+    EXPECT_EQ(controlText(dialog, IDC_EAddrEdit), L"0000FFFF");
+    EXPECT_EQ(editLimit(dialog, IDC_SAddrEdit), 8);
+    EXPECT_EQ(editLimit(dialog, IDC_EAddrEdit), 8);
+    EXPECT_EQ(buttonText(dialog, IDC_Sansyou), L"参照(R)");
+    EXPECT_EQ(buttonText(dialog, IDC_OKBtn), L"リード(&R)");
+    EXPECT_EQ(listItems(dialog, IDC_FileTypeBox),
+              (std::vector<std::wstring>{L"バイナリ", L"インテルHEX", L"モトローラS19", L"モトローラS28",
+                                         L"モトローラS37", L"自動"}));
+    EXPECT_EQ(chosenText(dialog, IDC_FileTypeBox), L"自動");
+    EXPECT_EQ(GetDlgItem(dialog, IDC_OffsetEdit), nullptr);
+    EXPECT_EQ(focused(dialog), GetDlgItem(dialog, IDC_OKBtn));  // a name is there
+
+    press(dialog, IDC_Sansyou);
+    EXPECT_EQ(controlText(dialog, IDC_SaveName), existing.path);
+    type(dialog, IDC_EAddrEdit, L"10000");  // one past the card
+    press(dialog, IDC_OKBtn);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_EQ(controlText(dialog, IDC_EAddrEdit), L"10000");  // the user's text stays
+
+    type(dialog, IDC_EAddrEdit, L"ff");
+    choose(dialog, IDC_FileTypeBox, 1);
+    press(dialog, IDC_OKBtn);  // "No" to the overwrite question
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    for (int i = 0; i < 100 && focused(dialog) != GetDlgItem(dialog, IDC_SaveName); ++i) Sleep(10);
+    EXPECT_EQ(focused(dialog), GetDlgItem(dialog, IDC_SaveName));
+    snap(dialog, "dialog-read");
+    messages.answerYes = true;
+    closeWithOk(dialog);
+  });
+  EXPECT_TRUE(showTransferDialog(nullptr, model, picker));
+  ASSERT_TRUE(driver.found());
+  EXPECT_EQ(picker.purposes, std::vector<FilePicker::Purpose>{FilePicker::Purpose::Save});
+  EXPECT_EQ(picker.currents, std::vector<std::string>{"old.bin"});
+  const std::string question = "ファイルがすでにあります\r上書きしますか？";
+  EXPECT_EQ(messages.shown, (std::vector<std::string>{cardErrorMessage(R_BAD_NUMBER), question, question}));
+  EXPECT_EQ(model.values().fileName, existing.utf8());
+  EXPECT_EQ(model.values().fileType, 1);
+  EXPECT_EQ(model.values().start, 0u);
+  EXPECT_EQ(model.values().end, 0xFFu);
+}
+
+TEST_F(TransferDialogs, WriteTakesOffsetAndCompareOptionAndCompareOpensAFileToRead) {
+  TransferDialogModel write = make(TransferKind::Write);
+  write.values().fileName = "image.hex";
+  write.values().offset = -16;
+  PickerDouble picker("C:\\cards\\other.mot");
+  Driver writing([&](HWND dialog) {
+    EXPECT_EQ(windowText(dialog), L"ライト");
+    EXPECT_EQ(controlText(dialog, IDC_OffsetEdit), L"-00000010");
+    EXPECT_EQ(editLimit(dialog, IDC_OffsetEdit), 9);
+    EXPECT_EQ(controlText(dialog, IDC_ReadName), L"image.hex");
+    EXPECT_EQ(buttonText(dialog, IDC_Sansyou), L"参照(&R)");
+    EXPECT_EQ(buttonText(dialog, IDC_Option), L"コンペアオプション(&C)");
+    EXPECT_EQ(buttonText(dialog, IDC_OKBtn), L"ライト(&W)");
+    EXPECT_FALSE(isChecked(dialog, IDC_Option));
+    EXPECT_EQ(focused(dialog), GetDlgItem(dialog, IDC_OKBtn));  // a name is there
+    type(dialog, IDC_OffsetEdit, L"- 10");
+    press(dialog, IDC_OKBtn);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    type(dialog, IDC_OffsetEdit, L"10");
+    click(dialog, IDC_Option);
+    snap(dialog, "dialog-write");
+    closeWithOk(dialog);
+  });
+  EXPECT_TRUE(showTransferDialog(nullptr, write, picker));
+  ASSERT_TRUE(writing.found());
+  EXPECT_EQ(messages.shown, std::vector<std::string>{cardErrorMessage(R_BAD_NUMBER)});
+  EXPECT_EQ(write.values().offset, 16);
+  EXPECT_TRUE(write.values().compareAfterWrite);
+  EXPECT_EQ(write.values().fileName, "image.hex");
+
+  TransferDialogModel compare = make(TransferKind::Compare);
+  compare.values().fileName = "image.hex";
+  Driver comparing([&](HWND dialog) {
+    EXPECT_EQ(windowText(dialog), L"コンペア");
+    EXPECT_EQ(buttonText(dialog, IDC_OKBtn), L"コンペア(&C)");
+    EXPECT_EQ(GetDlgItem(dialog, IDC_Option), nullptr);
+    press(dialog, IDC_Sansyou);
+    EXPECT_EQ(controlText(dialog, IDC_ReadName), L"C:\\cards\\other.mot");
+    snap(dialog, "dialog-compare");
+    closeWithOk(dialog);
+  });
+  EXPECT_TRUE(showTransferDialog(nullptr, compare, picker));
+  ASSERT_TRUE(comparing.found());
+  EXPECT_EQ(picker.purposes, std::vector<FilePicker::Purpose>{FilePicker::Purpose::Open});
+  EXPECT_EQ(picker.currents, std::vector<std::string>{"image.hex"});
+  EXPECT_EQ(compare.values().fileName, "C:\\cards\\other.mot");
+}
+
+TEST_F(TransferDialogs, WithoutANameTheFocusIsThereAndCancelKeepsNameTypeAndOption) {
+  TransferDialogModel write = make(TransferKind::Write);
+  PickerDouble picker("chosen.bin");
+  Driver driver([](HWND dialog) {
+    EXPECT_EQ(focused(dialog), GetDlgItem(dialog, IDC_ReadName));
+    press(dialog, IDC_Sansyou);
+    choose(dialog, IDC_FileTypeBox, 0);
+    click(dialog, IDC_Option);
+    press(dialog, IDC_CancelBtn);
+  });
+  EXPECT_FALSE(showTransferDialog(nullptr, write, picker));
+  ASSERT_TRUE(driver.found());
+  EXPECT_EQ(write.values().fileName, "");
+  EXPECT_EQ(write.values().fileType, 5);
+  EXPECT_FALSE(write.values().compareAfterWrite);
+}
+
+// The name box of the system's file dialog: a combo box in the explorer
+// style, an edit in the old one.
+HWND fileNameBox(HWND dialog) {
+  HWND box = GetDlgItem(dialog, cmb13);
+  return box ? box : GetDlgItem(dialog, edt1);
+}
+
+TEST(SystemFilePicker, OpensOnTheFilterAllAndSavingOverAFileAsksFirst) {
+  TemporaryFile file;
+  SystemFilePicker picker(nullptr);
+  Driver opening([&](HWND dialog) {
+    EXPECT_EQ(listItems(dialog, cmb1), std::vector<std::wstring>{L"*.*"});
+    SetWindowTextW(fileNameBox(dialog), file.path.c_str());
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  });
+  EXPECT_EQ(picker.pick(FilePicker::Purpose::Open, "start.bin"), file.utf8());
+  ASSERT_TRUE(opening.found());
+
+  bool asked = false;
+  Driver saving([&](HWND dialog) {
+    SetWindowTextW(fileNameBox(dialog), file.path.c_str());
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    // The file exists: the system asks before the name is handed back.
+    if (HWND question = waitForDialog(dialog, nullptr, 10000)) {
+      asked = true;
+      zrb::test::closeDialog(question, IDYES);
+    }
+  });
+  EXPECT_EQ(picker.pick(FilePicker::Purpose::Save, ""), file.utf8());
+  ASSERT_TRUE(saving.found());
+  EXPECT_TRUE(asked);
+}
+
+TEST_F(CardDialogs, SearchEnablesOkOnlyWithAPatternAndTakesCardBytesAndOptions) {
+  SearchDialogModel model(access);
+  model.end = 0xFFFF;
+  Driver driver([&](HWND dialog) {
+    EXPECT_EQ(windowText(dialog), L"検索");
+    EXPECT_EQ(buttonText(dialog, IDC_OKBtn), L"検索(&S)");
+    EXPECT_EQ(controlText(dialog, IDC_EAddrEdit), L"0000FFFF");
+    EXPECT_EQ(editLimit(dialog, IDC_SAddrEdit), 8);
+    EXPECT_FALSE(enabled(dialog, IDC_OKBtn));
+    EXPECT_EQ(focused(dialog), GetDlgItem(dialog, IDC_SearchData));
+    EXPECT_TRUE(isChecked(dialog, IDC_DirectionForward));
+    EXPECT_TRUE(isChecked(dialog, IDC_OptionMatch));
+    press(dialog, IDOK);  // Enter while there is nothing to search for
+    EXPECT_TRUE(IsWindowVisible(dialog));
+
+    type(dialog, IDC_SearchData, L"41");
+    EXPECT_TRUE(enabled(dialog, IDC_OKBtn));
+    type(dialog, IDC_SearchData, L"");
+    EXPECT_FALSE(enabled(dialog, IDC_OKBtn));
+    // Quoted text is matched as the card holds it: Shift-JIS.
+    type(dialog, IDC_SearchData, L"\"アｱ\"");
+    type(dialog, IDC_SAddrEdit, L"zz");
+    press(dialog, IDC_OKBtn);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    type(dialog, IDC_SAddrEdit, L"10");
+    type(dialog, IDC_EAddrEdit, L"8000");
+    click(dialog, IDC_DirectionBackward);
+    click(dialog, IDC_OptionMismatch);
+    EXPECT_FALSE(isChecked(dialog, IDC_DirectionForward));
+    snap(dialog, "dialog-search");
+    closeWithOk(dialog);
+  });
+  EXPECT_TRUE(showSearchDialog(nullptr, model));
+  ASSERT_TRUE(driver.found());
+  EXPECT_EQ(messages.shown, std::vector<std::string>{cardErrorMessage(R_BAD_NUMBER)});
+  EXPECT_EQ(std::vector<uint8_t>(model.pattern.view().begin(), model.pattern.view().end()),
+            (std::vector<uint8_t>{0x83, 0x41, 0xB1}));
+  EXPECT_EQ(model.options, SearchDialogModel::kBackward | SearchDialogModel::kMismatch);
+  EXPECT_EQ(model.start, 0x10u);
+  EXPECT_EQ(model.end, 0x8000u);
+
+  // The next showing starts from the pattern and the options.
+  Driver again([](HWND dialog) {
+    EXPECT_EQ(controlText(dialog, IDC_SearchData), L"\"アｱ\"");
+    EXPECT_TRUE(enabled(dialog, IDC_OKBtn));
+    EXPECT_EQ(focused(dialog), GetDlgItem(dialog, IDC_OKBtn));
+    EXPECT_TRUE(isChecked(dialog, IDC_DirectionBackward));
+    EXPECT_TRUE(isChecked(dialog, IDC_OptionMismatch));
+    press(dialog, IDC_CancelBtn);
+  });
+  EXPECT_FALSE(showSearchDialog(nullptr, model));
+  ASSERT_TRUE(again.found());
+}
+
+TEST_F(CardDialogs, FillRefusesAPatternOfNoByteAndARangePastTheArea) {
+  access.activeArea() = ActiveArea{1, 0, 0};
+  FillDialogModel model(access);
+  model.end = 0xFFFF;
+  Driver driver([&](HWND dialog) {
+    EXPECT_EQ(windowText(dialog), L"フィル");
+    EXPECT_EQ(buttonText(dialog, IDC_OKBtn), L"フィル(&F)");
+    EXPECT_FALSE(enabled(dialog, IDC_OKBtn));
+    type(dialog, IDC_FillData, L"zz");
+    press(dialog, IDC_OKBtn);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    type(dialog, IDC_FillData, L"A5 5A");
+    type(dialog, IDC_EAddrEdit, L"10000");
+    press(dialog, IDC_OKBtn);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    type(dialog, IDC_EAddrEdit, L"FFFF");
+    snap(dialog, "dialog-fill");
+    closeWithOk(dialog);
+  });
+  EXPECT_TRUE(showFillDialog(nullptr, model));
+  ASSERT_TRUE(driver.found());
+  EXPECT_EQ(messages.shown,
+            (std::vector<std::string>{cardErrorMessage(R_PARAMETER), cardErrorMessage(R_BAD_NUMBER)}));
+  EXPECT_EQ(model.pattern.length, 2);
+  EXPECT_EQ(model.pattern.bytes[0], 0xA5);
+  EXPECT_EQ(model.end, 0xFFFFu);
+}
+
+TEST_F(CardDialogs, MoveTakesADestinationWhoseWholeBlockFitsTheArea) {
+  access.activeArea() = ActiveArea{1, 0, 0};
+  MoveDialogModel model(access);
+  model.socket = 1;
+  model.end = 0xFFFF;
+  Driver driver([&](HWND dialog) {
+    EXPECT_EQ(windowText(dialog), L"転送");
+    EXPECT_EQ(buttonText(dialog, IDC_OKBtn), L"転送(&M)");
+    EXPECT_EQ(controlText(dialog, IDC_DOffsetEdit), L"00000000");
+    EXPECT_EQ(editLimit(dialog, IDC_DOffsetEdit), 8);
+    EXPECT_EQ(focused(dialog), GetDlgItem(dialog, IDC_OKBtn));
+    type(dialog, IDC_EOffsetEdit, L"FF");
+    type(dialog, IDC_DOffsetEdit, L"FF01");  // its last byte would lie past the card
+    press(dialog, IDC_OKBtn);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    type(dialog, IDC_DOffsetEdit, L"FF00");
+    snap(dialog, "dialog-move");
+    closeWithOk(dialog);
+  });
+  EXPECT_TRUE(showMoveDialog(nullptr, model));
+  ASSERT_TRUE(driver.found());
+  EXPECT_EQ(messages.shown, std::vector<std::string>{cardErrorMessage(R_BAD_NUMBER)});
+  EXPECT_EQ(model.end, 0xFFu);
+  EXPECT_EQ(model.destination, 0xFF00u);
+}
+
+TEST_F(CardDialogs, EraseTakesWholeBlocksAndItsCheckBoxKeepsItsStateThroughCancel) {
+  access.activeArea() = ActiveArea{1, 0, 0};
+  access.sockets().info[1].eraseUnit[0] = 0x1000;
+  EraseDialogModel model(access);
+  model.socket = 1;
+  model.end = 0xFFFF;
+  Driver cancelled([](HWND dialog) {
+    EXPECT_EQ(windowText(dialog), L"イレース");
+    EXPECT_EQ(buttonText(dialog, IDC_Option), L"イレースチェックオプション(&O)");
+    EXPECT_FALSE(isChecked(dialog, IDC_Option));
+    click(dialog, IDC_Option);
+    press(dialog, IDC_CancelBtn);
+  });
+  EXPECT_FALSE(showEraseDialog(nullptr, model));
+  ASSERT_TRUE(cancelled.found());
+  EXPECT_FALSE(model.eraseCheck);
+
+  Driver driver([&](HWND dialog) {
+    EXPECT_TRUE(isChecked(dialog, IDC_Option));
+    EXPECT_EQ(controlText(dialog, IDC_SocketName), L"Socket2");
+    EXPECT_EQ(buttonText(dialog, IDC_OKBtn), L"イレース(&C)");
+    type(dialog, IDC_OffsetEdit, L"800");  // inside a block
+    press(dialog, IDC_OKBtn);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    type(dialog, IDC_OffsetEdit, L"1000");
+    type(dialog, IDC_EOffsetEdit, L"1FFF");
+    snap(dialog, "dialog-erase");
+    closeWithOk(dialog);
+  });
+  EXPECT_TRUE(showEraseDialog(nullptr, model));
+  ASSERT_TRUE(driver.found());
+  EXPECT_EQ(messages.shown, std::vector<std::string>{cardErrorMessage(R_BAD_NUMBER)});
+  EXPECT_TRUE(model.eraseCheck);
+  EXPECT_EQ(model.start, 0x1000u);
+  EXPECT_EQ(model.end, 0x1FFFu);
+}
+
+TEST_F(CardDialogs, EraseCheckAndPrintNameTheAreaAndCheckTheRange) {
+  access.activeArea() = ActiveArea{2, 1, 0};
+  struct Case {
+    bool (*show)(HWND, AreaRangeDialogModel&);
+    const wchar_t* caption;
+    const wchar_t* ok;
+    const char* shot;
+  } cases[] = {{showECheckDialog, L"イレースチェック", L"チェック(&C)", "dialog-echeck"},
+               {showPrintDialog, L"印刷", L"印刷設定(&P)", "dialog-print"}};
+  for (const Case& c : cases) {
+    messages.shown.clear();
+    AreaRangeDialogModel model(access);
+    model.socket = 2;
+    model.region = 1;
+    model.start = 0x100;
+    model.end = 0x1FF;
+    Driver driver([&](HWND dialog) {
+      EXPECT_EQ(windowText(dialog), c.caption);
+      EXPECT_EQ(buttonText(dialog, IDC_OKBtn), c.ok);
+      EXPECT_EQ(controlText(dialog, IDC_SocketName), L"Socket3");
+      EXPECT_EQ(controlText(dialog, IDC_RegionName), L"Region2");
+      EXPECT_EQ(controlText(dialog, IDC_OffsetEdit), L"00000100");
+      EXPECT_EQ(controlText(dialog, IDC_EOffsetEdit), L"000001FF");
+      EXPECT_EQ(editLimit(dialog, IDC_EOffsetEdit), 8);
+      type(dialog, IDC_EOffsetEdit, L"100000");  // the 1 MiB region's size
+      press(dialog, IDC_OKBtn);
+      EXPECT_TRUE(IsWindowVisible(dialog));
+      type(dialog, IDC_EOffsetEdit, L"FFFFF");
+      snap(dialog, c.shot);
+      closeWithOk(dialog);
+    });
+    EXPECT_TRUE(c.show(nullptr, model)) << c.shot;
+    ASSERT_TRUE(driver.found());
+    EXPECT_EQ(messages.shown, std::vector<std::string>{cardErrorMessage(R_BAD_NUMBER)}) << c.shot;
+    EXPECT_EQ(model.end, 0xFFFFFu) << c.shot;
+  }
+}
+
+TEST_F(CardDialogs, CardCopyRefusesAnEmptySocketAndTakesADestinationThatFits) {
+  access.activeArea() = ActiveArea{1, 0, 0};
+  CardCopyDialogModel model(access, CardCopyKind::Copy);
+  model.preset(1, 0, 0, 0x10000);
+  Driver driver([&](HWND dialog) {
+    EXPECT_EQ(windowText(dialog), L"カードコピー");
+    EXPECT_EQ(buttonText(dialog, IDC_OKBtn), L"コピー(&C)");
+    EXPECT_EQ(controlText(dialog, IDC_SocketName), L"Socket2");
+    EXPECT_EQ(controlText(dialog, IDC_EOffsetEdit), L"0000FFFF");
+    EXPECT_EQ(editLimit(dialog, IDC_DSOEdit), 8);
+    EXPECT_EQ(focused(dialog), GetDlgItem(dialog, IDC_OKBtn));
+    EXPECT_EQ(chosen(dialog, IDC_DSocketBox), 2);  // the other usable card
+    EXPECT_EQ(listItems(dialog, IDC_DAttributeBox), (std::vector<std::wstring>{L"Common", L"Attribute"}));
+    EXPECT_EQ(listItems(dialog, IDC_DAreaBox), (std::vector<std::wstring>{L"Region1", L"Region2"}));
+    EXPECT_EQ(controlText(dialog, IDC_DEOAddr), L"0007FFFF");
+
+    type(dialog, IDC_DSOEdit, L"100");
+    choose(dialog, IDC_DSocketBox, 0);  // no card there
+    EXPECT_EQ(chosen(dialog, IDC_DSocketBox), 2);
+    EXPECT_EQ(controlText(dialog, IDC_DSOEdit), L"100");
+    choose(dialog, IDC_DAreaBox, 1);
+    EXPECT_EQ(controlText(dialog, IDC_DSOEdit), L"00000000");
+    EXPECT_EQ(controlText(dialog, IDC_DEOAddr), L"000FFFFF");
+
+    type(dialog, IDC_DSOEdit, L"F0001");  // 64 KiB from there pass the region's end
+    press(dialog, IDC_OKBtn);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    type(dialog, IDC_DSOEdit, L"F0000");
+    snap(dialog, "dialog-card-copy");
+    closeWithOk(dialog);
+  });
+  EXPECT_TRUE(showCardCopyDialog(nullptr, model));
+  ASSERT_TRUE(driver.found());
+  EXPECT_EQ(messages.shown, std::vector<std::string>{cardErrorMessage(R_BAD_NUMBER)});
+  EXPECT_EQ(model.destSocket, 2);
+  EXPECT_EQ(model.destSpace, 0);
+  EXPECT_EQ(model.destRegion, 1);
+  EXPECT_EQ(model.destStart, 0xF0000u);
+
+  CardCopyDialogModel compare(access, CardCopyKind::Compare);
+  compare.preset(1, 0, 0, 0x10000);
+  Driver comparing([](HWND dialog) {
+    EXPECT_EQ(windowText(dialog), L"カードコンペア");
+    EXPECT_EQ(buttonText(dialog, IDC_OKBtn), L"コンペア(&C)");
+    snap(dialog, "dialog-card-compare");
+    press(dialog, IDC_CancelBtn);
+  });
+  EXPECT_FALSE(showCardCopyDialog(nullptr, compare));
+  ASSERT_TRUE(comparing.found());
 }
 
 TEST(DeviceDialog, ShowsTheAreaAndTakesChipMenuChoiceAndSize) {

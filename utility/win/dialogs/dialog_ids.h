@@ -11,6 +11,17 @@
 #define IDD_Gages 3003
 #define IDD_InputDlog 3004
 #define IDD_VersionDlog 3005
+#define IDD_ReadDlog 3006
+#define IDD_WriteDlog 3007
+#define IDD_CompDlog 3008
+#define IDD_SearchDlog 3009
+#define IDD_FillDlog 3010
+#define IDD_MoveDlog 3011
+#define IDD_EraseDlog 3012
+#define IDD_ECheckDlog 3013
+#define IDD_PrintDlog 3014
+#define IDD_CCopyDlog 3015
+#define IDD_CCompDlog 3016
 
 #define IDC_OKBtn IDOK
 #define IDC_CancelBtn IDCANCEL
@@ -45,6 +56,34 @@
 #define IDC_VerNum 3142
 #define IDC_VerYear 3143
 #define IDC_VerDate 3144
+
+// File transfer dialogs (the offset edit is IDC_OffsetEdit, the area labels
+// those of the device type dialog).
+#define IDC_SAddrEdit 3150
+#define IDC_EAddrEdit 3151
+#define IDC_SaveName 3152
+#define IDC_ReadName 3153
+#define IDC_Sansyou 3154
+#define IDC_FileTypeBox 3155
+#define IDC_Option 3156
+
+// Range dialogs: the pattern edits, the search's two radio groups
+// ("Direction", "Option") and the end and destination edits.
+#define IDC_SearchData 3160
+#define IDC_FillData 3161
+#define IDC_DirectionForward 3162
+#define IDC_DirectionBackward 3163
+#define IDC_OptionMatch 3164
+#define IDC_OptionMismatch 3165
+#define IDC_EOffsetEdit 3166
+#define IDC_DOffsetEdit 3167
+
+// Card copy and card compare dialogs: the destination.
+#define IDC_DSocketBox 3170
+#define IDC_DAttributeBox 3171
+#define IDC_DAreaBox 3172
+#define IDC_DSOEdit 3173
+#define IDC_DEOAddr 3174
 
 // Chip menu commands: IDM_ChipFirst + maker * IDM_ChipsPerMaker + chip.
 #define IDM_ChipFirst 3500

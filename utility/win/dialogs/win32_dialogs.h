@@ -7,13 +7,17 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "card_access.h"
+#include "card_copy_dialogs.h"
 #include "device_dialogs.h"
 #include "dialog_ids.h"
 #include "progress_state.h"
+#include "range_dialogs.h"
+#include "transfer_dialogs.h"
 #include "user_ports.h"
 
 namespace tessel::win {
@@ -35,6 +39,45 @@ bool showDeviceDialog(HWND owner, tessel::DevDialogModel& model, tessel::UserMes
 // The settings dialog; true after "設定": model.socket() and model.working()
 // are what to store.
 bool showEnvSetDialog(HWND owner, tessel::EnvSetDialogModel& model, tessel::UserMessages& messages);
+
+// The operation dialogs of a card window. The caller presets the model's
+// fields before showing and reads them after; each returns true when the
+// dialog closed with its OK button, the model then holding the values.
+
+// "リード", "ライト" or "コンペア" after the model's kind; the browse button
+// goes through `picker`. Loading and saving the remembered values is the
+// caller's.
+bool showTransferDialog(HWND owner, tessel::TransferDialogModel& model, tessel::FilePicker& picker);
+bool showSearchDialog(HWND owner, tessel::SearchDialogModel& model);
+bool showFillDialog(HWND owner, tessel::FillDialogModel& model);
+bool showMoveDialog(HWND owner, tessel::MoveDialogModel& model);
+bool showEraseDialog(HWND owner, tessel::EraseDialogModel& model);
+bool showECheckDialog(HWND owner, tessel::ECheckDialogModel& model);
+bool showPrintDialog(HWND owner, tessel::PrintDialogModel& model);
+// "カードコピー" or "カードコンペア" after model.kind().
+bool showCardCopyDialog(HWND owner, tessel::CardCopyDialogModel& model);
+
+// The system's file dialogs, for the transfer dialogs' browse button: a save
+// dialog (overwrite prompt, read-only box hidden, read-only files refused)
+// or an open dialog, both with the filter "*.*". The dialog is owned by the
+// window active on the calling thread (the transfer dialog whose button was
+// pressed), else by `owner`.
+class SystemFilePicker final : public tessel::FilePicker {
+ public:
+  explicit SystemFilePicker(HWND owner) : owner_(owner) {}
+  std::optional<std::string> pick(Purpose purpose, std::string_view current) override;
+
+ private:
+  HWND owner_;
+};
+
+// Whether a file of that name exists, for the read dialog's overwrite
+// question. A folder is no file: creating the image file there fails with
+// the image file library's own message instead.
+class SystemFileProbe final : public tessel::FileProbe {
+ public:
+  bool exists(std::string_view name) override;
+};
 
 // The jump address box: `text` is shown (all selected) and, after "OK",
 // replaced by what the user typed; unchanged after "Cancel".
