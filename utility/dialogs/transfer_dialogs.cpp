@@ -69,7 +69,11 @@ std::string signedOffsetText(int32_t offset) {
   // The magnitude in unsigned arithmetic, so the most negative offset shows
   // as "-80000000" instead of overflowing.
   uint32_t bits = static_cast<uint32_t>(offset);
-  return offset < 0 ? "-" + hex8(0u - bits) : hex8(bits);
+  if (offset >= 0) return hex8(bits);
+  // Appended rather than "-" + text: GCC 12 warns falsely about the latter.
+  std::string text = "-";
+  text += hex8(0u - bits);
+  return text;
 }
 
 TransferDialogModel::TransferDialogModel(TransferKind kind, CardAccess& access, FileProbe& files)

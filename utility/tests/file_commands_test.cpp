@@ -12,6 +12,7 @@
 
 #include "card_window_fixture.h"
 #include "image_file_api.h"
+#include "intel_hex_records.h"
 #include "recording_progress.h"
 #include "result_codes.h"
 #include "scratch_dir.h"
@@ -30,25 +31,6 @@ std::vector<uint8_t> counting(uint32_t length, uint32_t seed = 0) {
   std::vector<uint8_t> bytes(length);
   for (uint32_t i = 0; i < length; ++i) bytes[i] = static_cast<uint8_t>((i + seed) * 7 + (i >> 8));
   return bytes;
-}
-
-// One Intel HEX data record (addresses below 64 KiB).
-std::string hexRecord(uint16_t address, const std::vector<uint8_t>& data, size_t from, size_t count) {
-  std::string line = ":";
-  uint8_t sum = 0;
-  auto put = [&](uint8_t byte) {
-    char digits[3];
-    std::snprintf(digits, sizeof digits, "%02X", byte);
-    line += digits;
-    sum += byte;
-  };
-  put(static_cast<uint8_t>(count));
-  put(static_cast<uint8_t>(address >> 8));
-  put(static_cast<uint8_t>(address));
-  put(0);
-  for (size_t i = 0; i < count; ++i) put(data[from + i]);
-  put(static_cast<uint8_t>(-sum));
-  return line + "\n";
 }
 
 struct Piece {
@@ -70,8 +52,8 @@ class FileCommands : public test::CardWindowTest {
     std::ofstream out(files / name);
     for (const Piece& piece : pieces)
       for (size_t i = 0; i < piece.data.size(); i += 16)
-        out << hexRecord(static_cast<uint16_t>(piece.address + i), piece.data, i,
-                         std::min<size_t>(16, piece.data.size() - i));
+        out << zrb::test::intelHexRecord(static_cast<uint16_t>(piece.address + i), piece.data, i,
+                                         std::min<size_t>(16, piece.data.size() - i));
     if (endRecord) out << ":00000001FF\n";
     return (files / name).string();
   }

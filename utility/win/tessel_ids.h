@@ -53,6 +53,18 @@
 #define IDM_AddrBottomIn 40103
 #define IDM_FirstRead 40104
 #define IDM_PopSet 40105
+// The long commands, in one block after the window's other items.
+#define IDM_ReadClick 40106
+#define IDM_WriteClick 40107
+#define IDM_CompClick 40108
+#define IDM_EraseClick 40109
+#define IDM_EraseCheckClick 40110
+#define IDM_FillClick 40111
+#define IDM_MoveClick 40112
+#define IDM_CardCopyClick 40113
+#define IDM_CardCompClick 40114
+// The lists' pop-up menu DumpMenu.
+#define IDR_DumpPopupMenu 103
 
 #define IDC_Stled 4200
 #define IDC_Wpled 4201

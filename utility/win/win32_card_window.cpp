@@ -42,6 +42,29 @@ constexpr KeyRow kKeys[] = {
     {'V', Key::V},        {'W', Key::W},
 };
 
+// The menu items and toolbar buttons of the long commands. The toolbar's
+// erase button also closes a window whose card is gone after the erase.
+struct CommandRow {
+  int id;
+  CardCommand command;
+};
+constexpr CommandRow kCommands[] = {
+    {IDM_ReadClick, CardCommand::CardToFile},
+    {IDC_ToolButton5, CardCommand::CardToFile},
+    {IDM_WriteClick, CardCommand::FileToCard},
+    {IDC_ToolButton4, CardCommand::FileToCard},
+    {IDM_CompClick, CardCommand::CompareFile},
+    {IDC_ToolButton8, CardCommand::CompareFile},
+    {IDM_EraseClick, CardCommand::Erase},
+    {IDC_ToolButton6, CardCommand::Erase},
+    {IDM_EraseCheckClick, CardCommand::EraseCheck},
+    {IDC_ToolButton7, CardCommand::EraseCheck},
+    {IDM_FillClick, CardCommand::Fill},
+    {IDM_MoveClick, CardCommand::Move},
+    {IDM_CardCopyClick, CardCommand::CardCopy},
+    {IDM_CardCompClick, CardCommand::CardCompare},
+};
+
 struct ScrollRow {
   WORD request;
   ScrollCode code;
@@ -120,6 +143,7 @@ class CardWindow final : public CardWindowView {
   bool listKeyDown(ListId list, WPARAM virtualKey);
   void showPopup(HWND edit, LPARAM where);
   void command(int id);
+  void runCommand(int id);
   void scroll(WORD request);
   void close();
   void mdiActivate(HWND activated);
@@ -135,6 +159,8 @@ class CardWindow final : public CardWindowView {
   zrb::win::UniqueGdiObject listBrush_;
   COLORREF brushColour_ = 0;
   zrb::win::UniqueMenu addrMenu_;
+  zrb::win::UniqueMenu dumpPopup_;
+  std::unique_ptr<CardWindowCommands> commands_;
   WNDPROC editProc_ = nullptr;
   HWND lastList_ = nullptr;
   std::array<std::string, kPageLines> charLines_;
@@ -169,11 +195,14 @@ bool CardWindow::create() {
     AppendMenuW(addrMenu_.get(), MF_STRING, id, item);
   }
 
+  dumpPopup_.reset(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_DumpPopupMenu)));
+
   // The model may already ask to close (a card that is not usable): that
   // request is posted and comes after the creation.
   ++depth_;
   try {
     model_ = std::make_unique<CardWindowModel>(*context_.access, *context_.host, *this);
+    if (context_.commands) commands_ = std::make_unique<CardWindowCommands>(*model_, *context_.commands);
   } catch (...) {
   }
   --depth_;
@@ -295,8 +324,7 @@ void CardWindow::showPopup(HWND edit, LPARAM where) {
     point = {0, 0};
     ClientToScreen(edit, &point);
   }
-  HMENU menu =
-      edit == controls_.addresses ? addrMenu_.get() : GetSubMenu(context_.dumpMenu, DUMP_MENU_POS_TOOL);
+  HMENU menu = edit == controls_.addresses ? addrMenu_.get() : GetSubMenu(dumpPopup_.get(), 0);
   TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, point.x, point.y, 0, window_, nullptr);
 }
 
@@ -367,7 +395,23 @@ void CardWindow::command(int id) {
       drive([](CardWindowModel& model) { model.popSet(); });
       break;
     default:
+      runCommand(id);
       break;
+  }
+}
+
+void CardWindow::runCommand(int id) {
+  for (const CommandRow& row : kCommands) {
+    if (row.id != id) continue;
+    if (!commands_) return;
+    drive([&](CardWindowModel&) { commands_->run(row.command); });
+    if (id == IDC_ToolButton6 && model_ && !closing_) {
+      const SocketTable& sockets = context_.access->sockets();
+      uint8_t socket = model_->socket();
+      if (socket < sockets.state.size() && (sockets.state[socket] & 0x80) == 0)
+        PostMessageW(window_, WM_CLOSE, 0, 0);
+    }
+    return;
   }
 }
 

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "card_access.h"
+#include "card_window_commands.h"
 #include "card_window_ports.h"
 #include "settings.h"
 
@@ -33,6 +34,8 @@ struct CardWindowContext {
   HMENU frameMenu = nullptr;   // the frame's own menu bar
   HMENU dumpMenu = nullptr;    // the bar shown while a card window is active
   HMENU windowMenu = nullptr;  // where the MDI client lists its windows
+  // The dialogs, progress window and image files of the long commands.
+  const CommandServices* commands = nullptr;
 };
 
 bool registerCardWindowClass(HINSTANCE instance);

@@ -6,18 +6,23 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "binding/card_manager_binding.h"
 #include "card_access.h"
+#include "card_window_commands.h"
+#include "command_dialogs.h"
 #include "dialogs/win32_dialogs.h"
 #include "help_choice.h"
+#include "image_file_api.h"
 #include "result_codes.h"
 #include "settings.h"
 #include "socket_poll.h"
 #include "tessel_ids.h"
 #include "texts.h"
 #include "win32_card_window.h"
+#include "win32_dialog_presenter.h"
 #include "win32_help_viewer.h"
 #include "win32_lamp_panel.h"
 #include "win32_module_loader.h"
@@ -141,6 +146,10 @@ class MainWindow final : public CardWindowHost {
   ListColours colours_;
   std::unique_ptr<HelpViewer> help_;
   std::unique_ptr<Gages> gages_;
+  SystemFileProbe fileProbe_;
+  CommandDialogs dialogs_{access_, fileProbe_};
+  std::unique_ptr<Win32DialogPresenter> presenter_;
+  std::unique_ptr<CommandServices> commandServices_;
   HMENU frameMenu_ = nullptr;
   HMENU dumpMenu_ = nullptr;
   CardWindowContext cardContext_;
@@ -151,6 +160,7 @@ class MainWindow final : public CardWindowHost {
   bool flashEdit_ = false;
   bool ataEdit_ = false;
   bool closed_ = false;
+  bool dialogsLoaded_ = false;  // the file dialogs' values are saved at the end only once loaded
 };
 
 bool MainWindow::create(int show) {
@@ -253,6 +263,10 @@ void MainWindow::formCreate() {
   help_ = std::make_unique<HelpViewer>(chooseHelp(programPath(), &fileExists));
   messages_.setOwner(frame_);
   gages_ = std::make_unique<Gages>(frame_);
+  presenter_ = std::make_unique<Win32DialogPresenter>(frame_);
+  commandServices_ = std::make_unique<CommandServices>(
+      CommandServices{access_, dialogs_, *presenter_, *gages_, messages_, imageFileApi()});
+  cardContext_.commands = commandServices_.get();
   setOpenEnabled(false);
   if (!access_.bindCardService()) {
     messages_.showOk(text(sid::kNoCardManager));
@@ -273,6 +287,8 @@ void MainWindow::formCreate() {
 
   colours_ = loadListColours(store_, messages_);
   sockets.settings = loadSocketSettings(store_, messages_);
+  dialogs_.load(store_);
+  dialogsLoaded_ = true;
   // Sockets the manager does not have answer 11, which is of no concern here.
   for (unsigned socket = 0; socket < kShownSockets; ++socket)
     access_.cardSocketOptions(static_cast<uint8_t>(socket), socketOptionByte(sockets.settings[socket]));
@@ -374,8 +390,22 @@ void MainWindow::activateNeighbour(bool next) {
 }
 
 void MainWindow::runCommand(WindowCommand command) {
-  // The transfer, search and clipboard commands come with their own work.
-  if (command == WindowCommand::Help) help_->show(frame_);
+  if (command == WindowCommand::Help) {
+    help_->show(frame_);
+    return;
+  }
+  // The keys of the long commands become the window's menu items, posted so
+  // that the command starts after the key's own handling has ended.
+  static constexpr std::pair<WindowCommand, int> kKeyCommands[] = {
+      {WindowCommand::Fill, IDM_FillClick},
+      {WindowCommand::Move, IDM_MoveClick},
+      {WindowCommand::CompareFile, IDM_CompClick},
+  };
+  for (const auto& [key, id] : kKeyCommands)
+    if (key == command) {
+      if (HWND window = activeCardWindow()) PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+      return;
+    }
 }
 
 void MainWindow::chooseListColour(ListColourRole role) {
@@ -461,7 +491,7 @@ void MainWindow::command(int id) {
       // The toolbar's card buttons and the card window's own menu items
       // (its menu bar is the frame's while it is active).
       if ((id >= IDC_ToolButton2 && id <= IDC_ToolButton13 && id != IDC_ToolButton3) ||
-          (id >= IDM_CloseC1 && id <= IDM_PopSet))
+          (id >= IDM_CloseC1 && id <= IDM_CardCompClick))
         forwardToCardWindow(id);
       break;
   }
@@ -489,6 +519,7 @@ void MainWindow::formClose() {
     access_.sockets().info.clear();
     access_.unbindCardService();
   }
+  if (dialogsLoaded_) dialogs_.save(store_);
   if (help_) help_->close();
 }
 

@@ -1,118 +1,19 @@
 // tessel.exe as its user meets it, over the real card manager, accessor and
 // virtual reader-writers: on the NT family through the installed access
 // service, and (ZRB_TEST_WIN98=1) on the Windows 98 path in-process.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-// After windows.h, on which they build.
-#include <commctrl.h>
-#include <shlwapi.h>
-
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "dialog_ids.h"
-#include "scratch_dir.h"
-#include "service_control.h"
-#include "tessel_ids.h"
-#include "tessel_process.h"
-#include "virtual/card_templates.h"
-#include "win/module_dir.h"
+#include "tessel_gui_fixture.h"
 
 namespace tessel::test {
 namespace {
 
-namespace virt = zrb2x::virt;
-using zrb2x::service::test::ServiceManager;
-
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kLime = RGB(0, 255, 0);
-// The accessor reports every present card usable, so a yellow lamp is left
-// to the poll's native tests.
-constexpr int kOnePoll = 4000;  // one 2-second poll and Wine's latency
-
-bool win98Path() {
-  const char* flag = std::getenv("ZRB_TEST_WIN98");
-  return flag && std::string(flag) == "1";
-}
-
-std::string tesselPath() { return zrb::test::deliverableDirectory() + "\\tessel.exe"; }
-
-// What the screen shows inside a lamp, beside its number.
-COLORREF lampColour(HWND lamp) {
-  RECT area;
-  GetWindowRect(lamp, &area);
-  HDC screen = GetDC(nullptr);
-  COLORREF colour = GetPixel(screen, area.left + 1, area.bottom - 2);
-  ReleaseDC(nullptr, screen);
-  return colour;
-}
-
-bool buttonEnabled(const TesselProcess& tessel, int id) {
-  return SendMessageW(tessel.control(IDC_ToolBar1), TB_ISBUTTONENABLED, id, 0) != 0;
-}
-
-void command(const TesselProcess& tessel, int id) {
-  PostMessageW(tessel.frame(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
-}
-
-void setText(HWND dialog, int id, const wchar_t* text) {
-  SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
-
-void press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
-
-bool gone(HWND window) {
-  return waitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, 5000);
-}
-
-class TesselGui : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Orvane\\tessel");
-    addReader(0, virt::CardTemplate::Sram);
-    addReader(1, virt::CardTemplate::Flash28F008);
-    ASSERT_EQ(virt::createReader(reader(2), {}), "");  // no card
-    addReader(3, virt::CardTemplate::TwoRegion);
-    if (win98Path()) {
-      HKEY key = nullptr;
-      ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\tessel.exe", 0, nullptr, 0,
-                                KEY_WRITE, nullptr, &key, nullptr),
-                ERROR_SUCCESS);
-      RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"win98"), 12);
-      RegCloseKey(key);
-      SetEnvironmentVariableA("ZRB2X_VIRTUAL", readers.path().string().c_str());
-    } else {
-      ASSERT_TRUE(zrb2x::service::test::setMachineVirtualFolder(readers.path().string()));
-      ASSERT_TRUE(service.installAndStart());
-    }
-  }
-  void TearDown() override {
-    if (win98Path()) {
-      SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\tessel.exe");
-    } else {
-      service.remove();
-      zrb2x::service::test::setMachineVirtualFolder("");
-    }
-    SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Orvane\\tessel");
-  }
-  std::filesystem::path reader(int socket) {
-    return readers.path() / ("reader" + std::to_string(10 + socket));
-  }
-  void addReader(int socket, virt::CardTemplate card) {
-    ASSERT_EQ(virt::createReader(reader(socket), {}), "");
-    ASSERT_EQ(virt::insertCard(reader(socket), card, {}), "");
-  }
-  HWND lamp(const TesselProcess& tessel, int socket) { return tessel.control(IDC_S1Led + socket); }
-
-  zrb::test::ScratchDir readers;
-  ServiceManager service;
-};
 
 TEST_F(TesselGui, LampsShowEachSocketAndFollowRemovalAndInsertionWithinOnePoll) {
   TesselProcess tessel(tesselPath());
@@ -212,8 +113,6 @@ std::wstring dumpLineOf(const std::vector<uint8_t>& bytes, size_t first) {
   return line;
 }
 
-std::wstring firstLine(const std::wstring& text) { return text.substr(0, text.find(L"\r\n")); }
-
 TEST_F(TesselGui, ACardWindowShowsTheCardTakesTypedBytesAndClosesWhenTheCardIsPulled) {
   TesselProcess tessel(tesselPath());
   ASSERT_NE(tessel.frame(), nullptr);
@@ -295,6 +194,10 @@ TEST_F(TesselGui, WithoutACardManagerItSaysSoAndOffersOnlyHelpVersionAndExit) {
   zrb::test::ScratchDir alone;
   std::string program = (alone.path() / "tessel.exe").string();
   ASSERT_TRUE(CopyFileA(tesselPath().c_str(), program.c_str(), FALSE));
+  // The image file library is bound when the program loads; only the card
+  // manager, which the program loads itself, is missing here.
+  std::string images = zrb::test::deliverableDirectory() + "\\hexo32.dll";
+  ASSERT_TRUE(CopyFileA(images.c_str(), (alone.path() / "hexo32.dll").string().c_str(), FALSE));
   TesselProcess tessel(program);
   ASSERT_NE(tessel.frame(), nullptr);
   HWND message = tessel.waitForDialog();

@@ -24,6 +24,7 @@ BOOL CALLBACK matchFrame(HWND window, LPARAM data) {
 struct DialogSearch {
   DWORD process;
   HWND except;
+  const wchar_t* caption;  // any when null
   HWND found;
 };
 
@@ -34,7 +35,7 @@ BOOL CALLBACK matchDialog(HWND window, LPARAM data) {
   wchar_t className[16] = {};
   GetClassNameW(window, className, 16);
   if (owner == search->process && window != search->except && IsWindowVisible(window) &&
-      std::wstring(className) == L"#32770") {
+      std::wstring(className) == L"#32770" && (!search->caption || windowText(window) == search->caption)) {
     search->found = window;
     return FALSE;
   }
@@ -97,11 +98,13 @@ bool TesselProcess::waitForExit(DWORD ms, DWORD* code) {
   return true;
 }
 
-HWND TesselProcess::waitForDialog(int ms, HWND except) const {
+HWND TesselProcess::waitForDialog(int ms, HWND except) const { return waitForDialog(nullptr, ms, except); }
+
+HWND TesselProcess::waitForDialog(const wchar_t* caption, int ms, HWND except) const {
   HWND found = nullptr;
   waitUntil(
       [&] {
-        DialogSearch search{id_, except, nullptr};
+        DialogSearch search{id_, except, caption, nullptr};
         EnumWindows(matchDialog, reinterpret_cast<LPARAM>(&search));
         found = search.found;
         return found != nullptr;

@@ -29,6 +29,9 @@ class TesselProcess {
 
   // A visible dialog of this process other than `except`; null after `ms`.
   HWND waitForDialog(int ms = 10000, HWND except = nullptr) const;
+  // The same, with the caption `caption` ("tessel" for the program's
+  // message boxes, a dialog's own caption for a dialog).
+  HWND waitForDialog(const wchar_t* caption, int ms = 10000, HWND except = nullptr) const;
   // A child window of the frame's toolbar or panel with identifier `id`.
   HWND control(int id) const;
   // A window of `className` among the MDI client's children.
