@@ -817,7 +817,7 @@ int runOperation(Gages& gages, int steps, int limit) {
   gages.start(static_cast<uint32_t>(steps), "比較中");
   for (int done = 0; done < limit; ++done) {
     char address[16];
-    std::snprintf(address, sizeof address, "%0.8x", done * 0x10000);
+    std::snprintf(address, sizeof address, "%08x", done * 0x10000);
     gages.setPosition(address);
     Sleep(1);
     if (!gages.step()) return done;
