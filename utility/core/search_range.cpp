@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <iterator>
 #include <vector>
 
 #include "card_presence.h"
@@ -20,27 +22,25 @@ constexpr size_t kNone = SIZE_MAX;
 // and returns the index a of the first one it meets in its direction.
 using Scanner = size_t (*)(const uint8_t* data, size_t size, std::span<const uint8_t> pattern);
 
+// Matches by Boyer-Moore-Horspool: it skips ahead by up to k bytes where a
+// byte cannot end a match, and it stays fast where nearly every byte is a
+// candidate, as on an erased card searched for a run of 0xFF.
 size_t forwardMatch(const uint8_t* data, size_t size, std::span<const uint8_t> pattern) {
-  const size_t k = pattern.size();
-  const uint8_t* at = data;
-  const uint8_t* const limit = data + (size - k) + 1;  // one past the last window start
-  // memchr carries the scan over the long stretches where the first byte
-  // does not occur, which is most of a card.
-  while (at < limit) {
-    at = static_cast<const uint8_t*>(std::memchr(at, pattern[0], static_cast<size_t>(limit - at)));
-    if (at == nullptr) return kNone;
-    if (std::memcmp(at + 1, pattern.data() + 1, k - 1) == 0) return static_cast<size_t>(at - data);
-    ++at;
-  }
-  return kNone;
+  const std::boyer_moore_horspool_searcher searcher(pattern.begin(), pattern.end());
+  const uint8_t* const at = std::search(data, data + size, searcher);
+  return at == data + size ? kNone : static_cast<size_t>(at - data);
 }
 
+// The same over the block read from its end, with the pattern reversed: the
+// first hit is the highest window.
 size_t backwardMatch(const uint8_t* data, size_t size, std::span<const uint8_t> pattern) {
-  const size_t k = pattern.size();
-  const uint8_t last = pattern[k - 1];
-  for (size_t a = size - k + 1; a-- > 0;)
-    if (data[a + k - 1] == last && std::memcmp(data + a, pattern.data(), k - 1) == 0) return a;
-  return kNone;
+  using Reverse = std::reverse_iterator<const uint8_t*>;
+  const std::boyer_moore_horspool_searcher searcher(pattern.rbegin(), pattern.rend());
+  const Reverse from(data + size), to(data);
+  const Reverse at = std::search(from, to, searcher);
+  if (at == to) return kNone;
+  const size_t lastByte = static_cast<size_t>(at.base() - 1 - data);
+  return lastByte + 1 - pattern.size();
 }
 
 bool differsEverywhere(const uint8_t* window, std::span<const uint8_t> pattern) {
