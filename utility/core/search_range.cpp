@@ -111,6 +111,8 @@ uint16_t searchRange(CommandContext& context, const SearchBounds& bounds, std::s
   // bytes of the previous block nearest to the new one are kept beside it
   // (before it going up, after it going down), so that a window across a
   // block boundary is scanned whole and every window start is scanned once.
+  // A scanner only ever compares bytes of this buffer, and a window reaching
+  // outside [start, end] is no candidate in either direction.
   std::vector<uint8_t> buffer(kCommandBlock + kMaxSearchPattern - 1);
   size_t carried = 0;
   SearchProgress progress(context.progress, static_cast<uint32_t>(length / kCommandBlock));
