@@ -1,6 +1,15 @@
 #include "card_window_commands.h"
 
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <span>
+
+#include "cis_walk.h"
+#include "device_tables.h"
 #include "file_commands.h"
+#include "page_text.h"
+#include "print_lines.h"
 #include "range_commands.h"
 #include "result_codes.h"
 
@@ -46,6 +55,16 @@ const CardWindowCommands::Row& CardWindowCommands::rowOf(CardCommand command) {
       // The copy tests the destination's protection after its dialog.
       {CardCommand::CardCopy, false, &C::cardCopyClick, Afterwards::Nothing},
       {CardCommand::CardCompare, false, &C::cardCompareClick, Afterwards::Nothing},
+      {CardCommand::Search, false, &C::searchClick, Afterwards::Nothing},
+      {CardCommand::SearchDown, false, &C::searchDownClick, Afterwards::Nothing},
+      {CardCommand::SearchUp, false, &C::searchUpClick, Afterwards::Nothing},
+      {CardCommand::Copy, false, &C::copyClick, Afterwards::Nothing},
+      // The paste tests the card itself: besides protection, only SRAM and
+      // EEPROM take one.
+      {CardCommand::Paste, false, &C::pasteClick, Afterwards::Nothing},
+      {CardCommand::Print, false, &C::printClick, Afterwards::Nothing},
+      {CardCommand::CardInformation, false, &C::cardInformationClick, Afterwards::Nothing},
+      {CardCommand::DeviceType, false, &C::deviceClick, Afterwards::Nothing},
   };
   for (const Row& row : kRows)
     if (row.command == command) return row;
@@ -221,6 +240,168 @@ bool CardWindowCommands::cardCompareClick() {
   if (!services_.presenter.showCardCopy(dialog)) return false;
   CommandContext run = context();
   show(compareCards(run, dialog.start, dialog.end - dialog.start + 1, destinationOf(dialog)));
+  return true;
+}
+
+// ---- Search ------------------------------------------------------------------------------
+
+bool CardWindowCommands::searchClick() {
+  SearchDialogModel& dialog = services_.dialogs.search;
+  dialog.start = 0;
+  dialog.end = lastAddress(window_);
+  if (!services_.presenter.showSearch(dialog)) return false;
+  services_.shared.searchRun = true;
+  runSearch(SearchBounds{dialog.start, dialog.end, dialog.options});
+  return true;
+}
+
+bool CardWindowCommands::repeatSearch(RepeatDirection direction) {
+  SearchDialogModel& dialog = services_.dialogs.search;
+  const bool backward = direction == RepeatDirection::Backward;
+  // Before any search the repeat keys open the search, set to their
+  // direction and to finding a match.
+  if (!services_.shared.searchRun) {
+    dialog.options = backward ? kSearchBackward : 0;
+    return searchClick();
+  }
+  dialog.options =
+      static_cast<uint8_t>(backward ? dialog.options | kSearchBackward : dialog.options & ~kSearchBackward);
+  std::optional<SearchBounds> bounds = repeatSearchBounds(direction, dialog.options, window_.caretAddress(),
+                                                          window_.areaSize(), dialog.pattern.length);
+  if (!bounds) {
+    show(R_NOT_FOUND);
+    return true;
+  }
+  // The dialog keeps its start; its end is the one the repeat used.
+  dialog.end = bounds->end;
+  runSearch(*bounds);
+  return true;
+}
+
+void CardWindowCommands::runSearch(const SearchBounds& bounds) {
+  CommandContext run = context();
+  uint32_t found = 0;
+  uint16_t result = searchRange(run, bounds, services_.dialogs.search.pattern.view(), found);
+  if (result == R_SUCCESS)
+    window_.showFound(found);
+  else
+    show(result);
+}
+
+// ---- Clipboard -----------------------------------------------------------------------------
+
+bool CardWindowCommands::copyClick() {
+  const PageText page = pageText(window_.top(), window_.page().data(), window_.validBytes());
+  SharedCommandState& shared = services_.shared;
+  if (ListSelection dump = selections_.dumpSelection(); !dump.empty()) {
+    std::optional<ByteSpan> bytes = dumpSelectionBytes(dump.start, dump.end, window_.validBytes());
+    if (!bytes) return true;
+    services_.clipboard.setText(dumpSelectionText(page.dump, *bytes));
+    shared.copy.copiedHexText();
+    selections_.clearSelections();
+    return true;
+  }
+  if (ListSelection chars = selections_.charSelection(); !chars.empty()) {
+    std::optional<ByteSpan> bytes = charSelectionBytes(chars.start, chars.end, window_.validBytes());
+    if (!bytes) return true;
+    std::string text = page.chars.substr(chars.start, chars.end - chars.start);
+    services_.clipboard.setText(text);
+    shared.copy.copiedBytes(std::span(window_.page()).subspan(bytes->first, bytes->count), std::move(text));
+    selections_.clearSelections();
+  }
+  return true;
+}
+
+bool CardWindowCommands::pasteClick() {
+  CopyState& copy = services_.shared.copy;
+  if (copy.count() == 0) return true;
+  if (uint16_t refused = pasteRefusal(window_.writeProtected(), window_.deviceType())) {
+    show(refused);
+    return true;
+  }
+  const std::string clipboardText = services_.clipboard.text();
+  switch (copy.pasteSource(clipboardText)) {
+    case PasteSource::Nothing:
+      return true;
+    case PasteSource::CopyBuffer:
+      show(paste(copy.bytes()));
+      return true;
+    case PasteSource::ClipboardText:
+      break;
+  }
+  std::array<uint8_t, kPasteCapacity> buffer{};
+  const HexTextResult parsed = parseHexText(clipboardText, buffer);
+  if (parsed.status == HexTextStatus::Bytes)
+    show(paste(std::span(buffer).first(parsed.count)));
+  else if (std::string_view refusal = hexTextMessage(parsed.status); !refusal.empty())
+    services_.messages.showOk(refusal);
+  return true;
+}
+
+uint16_t CardWindowCommands::paste(std::span<const uint8_t> bytes) {
+  const uint32_t address = window_.caretAddress();
+  const uint32_t length = pasteLength(address, static_cast<uint32_t>(bytes.size()), window_.areaSize());
+  if (length == 0) return R_SUCCESS;
+  uint16_t result = services_.access.cardWrite(
+      cardservice::SlotRequest{window_.socket(), window_.space(), address}, bytes.data(), length);
+  // Even a failed write may have changed part of the bytes.
+  window_.showPasted(address);
+  return result;
+}
+
+// ---- Printing, card information, device type -----------------------------------------------
+
+bool CardWindowCommands::printClick() {
+  PrintDialogModel& dialog = services_.dialogs.print;
+  presetArea(dialog);
+  dialog.start = window_.top();
+  dialog.end = std::min(window_.top() + 255, lastAddress(window_));
+  if (!services_.presenter.showPrint(dialog)) return false;
+  Printer& printer = services_.printer;
+  switch (printer.start("tessel")) {
+    case Printer::Start::Cancelled:
+    case Printer::Start::Failed:  // told by the printer layer
+      return true;
+    case Printer::Start::Printing:
+      break;
+  }
+  uint16_t result = printRange(
+      services_.access, cardservice::SlotRequest{window_.socket(), window_.space(), 0}, dialog.start,
+      dialog.end - dialog.start + 1, [&](std::string_view line) { return printer.printLine(line); });
+  printer.finish();
+  show(result);
+  return true;
+}
+
+bool CardWindowCommands::cardInformationClick() {
+  CardAccess& access = services_.access;
+  SocketTable& sockets = access.sockets();
+  const uint8_t socket = window_.socket();
+  // The CIS behind a link target lies in common memory from region 0 on.
+  access.cardSelectRegion(socket, 0);
+  if (socket < kShownSockets) sockets.selectedRegion[socket] = 0;
+  const std::vector<cis::CisTupleRecord> records = readCardCis(access, socket);
+  const std::vector<cis::CisTupleEntry> entries = cisTupleList(records);
+  services_.cardInfo.show(socket, entries);
+  if (access.cardSelectRegion(socket, regionOf(window_)) == R_SUCCESS && socket < kShownSockets)
+    sockets.selectedRegion[socket] = static_cast<uint8_t>(window_.area());
+  window_.resendDevice();
+  return true;
+}
+
+bool CardWindowCommands::deviceClick() {
+  if (window_.space() != 0 || window_.deviceType() == kTypeAta) {
+    show(R_NOT_CHANGEABLE);
+    return false;
+  }
+  DevDialogModel& dialog = services_.dialogs.device;
+  dialog.socket = window_.socket();
+  dialog.space = window_.space();
+  dialog.region = regionOf(window_);
+  dialog.code = window_.deviceType();
+  dialog.size = window_.areaSize();
+  if (!services_.presenter.showDevice(dialog)) return false;
+  window_.changeDevice(dialog.code, dialog.size);
   return true;
 }
 

@@ -12,21 +12,31 @@
 #include "card_command_context.h"
 #include "card_window_model.h"
 #include "command_dialogs.h"
+#include "command_ports.h"
+#include "search_range.h"
 
 struct ImageFileApi;
 
 namespace tessel {
 
 enum class CardCommand {
-  CardToFile,   // ReadClick
-  FileToCard,   // WriteClick
-  CompareFile,  // CompClick
-  Erase,        // EraseClick
-  EraseCheck,   // EraseCheckClick
-  Fill,         // FillClick
-  Move,         // MoveClick
-  CardCopy,     // CardCopyClick
-  CardCompare,  // CardCompClick
+  CardToFile,       // ReadClick
+  FileToCard,       // WriteClick
+  CompareFile,      // CompClick
+  Erase,            // EraseClick
+  EraseCheck,       // EraseCheckClick
+  Fill,             // FillClick
+  Move,             // MoveClick
+  CardCopy,         // CardCopyClick
+  CardCompare,      // CardCompClick
+  Search,           // SearchClick
+  SearchDown,       // FsearchClick
+  SearchUp,         // BSearchClick
+  Copy,             // CopyC1Click
+  Paste,            // PasteP1Click
+  Print,            // PrintClick
+  CardInformation,  // CardInformationClick
+  DeviceType,       // DeviceD1Click
 };
 
 // What the program lends each card window for its commands.
@@ -37,12 +47,16 @@ struct CommandServices {
   Progress& progress;
   UserMessages& messages;
   const ImageFileApi& files;
+  SharedCommandState& shared;
+  Clipboard& clipboard;
+  Printer& printer;
+  CardInfoDisplay& cardInfo;
 };
 
 class CardWindowCommands {
  public:
-  CardWindowCommands(CardWindowModel& window, const CommandServices& services)
-      : window_(window), services_(services) {}
+  CardWindowCommands(CardWindowModel& window, const CommandServices& services, ListSelections& selections)
+      : window_(window), services_(services), selections_(selections) {}
 
   // Runs `command` from its dialog to its end. Nothing happens while the
   // window cannot take a command (not read yet, or busy with another).
@@ -62,6 +76,18 @@ class CardWindowCommands {
   bool moveClick();
   bool cardCopyClick();
   bool cardCompareClick();
+  bool searchClick();
+  bool searchDownClick() { return repeatSearch(RepeatDirection::Forward); }
+  bool searchUpClick() { return repeatSearch(RepeatDirection::Backward); }
+  bool copyClick();
+  bool pasteClick();
+  bool printClick();
+  bool cardInformationClick();
+  bool deviceClick();
+
+  bool repeatSearch(RepeatDirection direction);
+  void runSearch(const SearchBounds& bounds);
+  uint16_t paste(std::span<const uint8_t> bytes);
 
   static const Row& rowOf(CardCommand command);
   void afterwards(Afterwards what);
@@ -72,6 +98,7 @@ class CardWindowCommands {
 
   CardWindowModel& window_;
   CommandServices services_;
+  ListSelections& selections_;
 };
 
 }  // namespace tessel

@@ -11,7 +11,9 @@ CommandDialogs::CommandDialogs(CardAccess& access, FileProbe& files)
       fill(access),
       move(access),
       cardCopy(access, CardCopyKind::Copy),
-      cardCompare(access, CardCopyKind::Compare) {}
+      cardCompare(access, CardCopyKind::Compare),
+      search(access),
+      print(access) {}
 
 void CommandDialogs::load(SettingsStore& store) {
   for (TransferDialogModel* dialog : {&read, &write, &compare}) dialog->load(store);

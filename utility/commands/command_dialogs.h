@@ -6,6 +6,7 @@
 
 #include "card_access.h"
 #include "card_copy_dialogs.h"
+#include "device_dialogs.h"
 #include "range_dialogs.h"
 #include "settings_store.h"
 #include "transfer_dialogs.h"
@@ -28,6 +29,9 @@ struct CommandDialogs {
   MoveDialogModel move;
   CardCopyDialogModel cardCopy;
   CardCopyDialogModel cardCompare;
+  SearchDialogModel search;
+  PrintDialogModel print;
+  DevDialogModel device;
 };
 
 // Shows a dialog modally over the program's window; true when it closed with
@@ -41,6 +45,9 @@ class DialogPresenter {
   virtual bool showFill(FillDialogModel& model) = 0;
   virtual bool showMove(MoveDialogModel& model) = 0;
   virtual bool showCardCopy(CardCopyDialogModel& model) = 0;
+  virtual bool showSearch(SearchDialogModel& model) = 0;
+  virtual bool showPrint(PrintDialogModel& model) = 0;
+  virtual bool showDevice(DevDialogModel& model) = 0;
 };
 
 }  // namespace tessel

@@ -389,6 +389,40 @@ void CardWindowModel::showChangedCard(bool toStart, bool bothCarets) {
   view_.setCarets(carets_);
 }
 
+void CardWindowModel::showFound(uint32_t address) {
+  if (removed_ || closed_) return;
+  if (!moveTo(address & ~uint32_t{kPageBytes - 1})) return;
+  place(address - top_);
+}
+
+void CardWindowModel::showPasted(uint32_t address) {
+  if (removed_ || closed_ || !rereadPage()) return;
+  if (address >= top_ && address - top_ < kPageBytes) place(address - top_);
+}
+
+void CardWindowModel::changeDevice(uint8_t type, uint32_t size) {
+  SocketTable& sockets = access_.sockets();
+  const uint8_t socket = request_.socket;
+  if (removed_ || closed_ || socket >= sockets.info.size() || area_ >= kAreaCount) return;
+  SocketInfo& info = sockets.info[socket];
+  info.deviceType[area_] = type;
+  info.chipId[area_] = deviceChipId(type);
+  info.areaSize[area_] = size;
+  info.eraseUnit[area_] = deviceEraseUnit(type);
+  top_ = 0;
+  byteIndex_ = 0;
+  carets_ = Carets{};
+  // Takes the new type and size from the record and sends them to the card.
+  readFirstPage();
+}
+
+void CardWindowModel::resendDevice() {
+  const bool gate = errorGate_;
+  errorGate_ = false;
+  sendDeviceRecordIfChanged();
+  errorGate_ = gate;
+}
+
 // A move takes effect only once its page has been read: the screen, the page
 // and top never disagree, and a failed read leaves the view where it was.
 bool CardWindowModel::moveTo(uint32_t newTop) {

@@ -87,6 +87,19 @@ class CardWindowModel {
   void showChangedCard(bool toStart, bool bothCarets);
   // The window's write-protect lamp is red: nothing may be written.
   bool writeProtected() const;
+  // The address of the byte the hexadecimal list's caret stands on.
+  uint32_t caretAddress() const { return top_ + byteIndex_; }
+  // A search found `address`: its page shown, both carets on it.
+  void showFound(uint32_t address);
+  // After a paste at `address` (a byte of the current page): the page read
+  // again, both carets back on that byte.
+  void showPasted(uint32_t address);
+  // The user gave the area another device type or size: the socket's record
+  // takes it, the card is told, and the area is shown again from its start.
+  void changeDevice(uint8_t type, uint32_t size);
+  // Tells the card the area's device type, chip and size again (after the
+  // card information display selected region 0); failures are not shown.
+  void resendDevice();
 
   uint8_t socket() const { return request_.socket; }
   uint8_t space() const { return request_.space; }

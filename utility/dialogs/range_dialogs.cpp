@@ -41,7 +41,9 @@ DialogStep SearchDialogModel::okBtnClick() {
   // only gives way to a new end inside it.
   uint32_t newEnd = 0;
   if (!convertAddress(endText_, newEnd, messages) || newEnd == kNoEnd) return DialogStep::StayOpen;
-  if (start >= end || newEnd > end) return DialogStep::StayOpen;
+  // A range that ends before it starts would search nothing, and say so
+  // only as "not found": it is refused here like any range outside the preset.
+  if (start >= end || newEnd > end || newEnd < start) return DialogStep::StayOpen;
   end = newEnd;
   return DialogStep::CloseOk;
 }

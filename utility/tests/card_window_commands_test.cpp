@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -13,7 +14,10 @@
 
 #include "card_messages.h"
 #include "card_window_fixture.h"
+#include "hex_text.h"
 #include "image_file_api.h"
+#include "page_text.h"
+#include "print_lines.h"
 #include "recording_progress.h"
 #include "result_codes.h"
 #include "scratch_dir.h"
@@ -44,6 +48,14 @@ class ScriptedPresenter final : public DialogPresenter {
   bool showFill(FillDialogModel& model) override { return run(model, fill); }
   bool showMove(MoveDialogModel& model) override { return run(model, move); }
   bool showCardCopy(CardCopyDialogModel& model) override { return run(model, cardCopy); }
+  bool showSearch(SearchDialogModel& model) override { return run(model, search); }
+  bool showPrint(PrintDialogModel& model) override { return run(model, print); }
+  bool showDevice(DevDialogModel& model) override {
+    ++shown;
+    model.activate();
+    if (!device || !device(model)) return false;
+    return model.okBtnClick(messages) == DialogStep::CloseOk;
+  }
 
   Script<TransferDialogModel> transfer;
   Script<EraseDialogModel> erase;
@@ -51,6 +63,10 @@ class ScriptedPresenter final : public DialogPresenter {
   Script<FillDialogModel> fill;
   Script<MoveDialogModel> move;
   Script<CardCopyDialogModel> cardCopy;
+  Script<SearchDialogModel> search;
+  Script<PrintDialogModel> print;
+  Script<DevDialogModel> device;
+  test::RecordingMessages messages;  // the device dialog's own messages
   int shown = 0;
 
  private:
@@ -61,6 +77,47 @@ class ScriptedPresenter final : public DialogPresenter {
     if (!script || !script(model)) return false;
     return model.okBtnClick() == DialogStep::CloseOk;
   }
+};
+
+class RecordingSelections final : public ListSelections {
+ public:
+  ListSelection dumpSelection() override { return dump; }
+  ListSelection charSelection() override { return chars; }
+  void clearSelections() override { dump = chars = {}; }
+  ListSelection dump, chars;
+};
+
+class RecordingClipboard final : public Clipboard {
+ public:
+  void setText(std::string_view text) override { held = text; }
+  std::string text() override { return held; }
+  std::string held;
+};
+
+class RecordingPrinter final : public Printer {
+ public:
+  Start start(std::string_view) override {
+    ++starts;
+    return answer;
+  }
+  bool printLine(std::string_view line) override {
+    lines.emplace_back(line);
+    return true;
+  }
+  void finish() override { ++finishes; }
+  Start answer = Start::Printing;
+  int starts = 0, finishes = 0;
+  std::vector<std::string> lines;
+};
+
+class RecordingCardInfo final : public CardInfoDisplay {
+ public:
+  void show(uint8_t socket, std::span<const cis::CisTupleEntry> tuples) override {
+    shownSocket = socket;
+    for (const cis::CisTupleEntry& entry : tuples) codes.push_back(static_cast<uint8_t>(entry.code));
+  }
+  int shownSocket = -1;
+  std::vector<uint8_t> codes;
 };
 
 uint8_t pattern(uint32_t address) { return static_cast<uint8_t>(address * 13 + (address >> 8) + 1); }
@@ -79,7 +136,7 @@ class CardWindowCommandsTest : public test::CardWindowTest {
     return window;
   }
   void run(CardWindowModel& window, CardCommand command) {
-    CardWindowCommands commands(window, services);
+    CardWindowCommands commands(window, services, selections);
     commands.run(command);
   }
   std::string file(const std::string& name) const { return (scratch / name).string(); }
@@ -107,7 +164,13 @@ class CardWindowCommandsTest : public test::CardWindowTest {
   CommandDialogs dialogs{access, probe};
   ScriptedPresenter presenter;
   test::RecordingProgress progress;
-  CommandServices services{access, dialogs, presenter, progress, messages, imageFileApi()};
+  SharedCommandState shared;
+  RecordingClipboard clipboard;
+  RecordingPrinter printer;
+  RecordingCardInfo cardInfo;
+  RecordingSelections selections;
+  CommandServices services{access,         dialogs, presenter, progress, messages,
+                           imageFileApi(), shared,  clipboard, printer,  cardInfo};
 };
 
 std::string errorText(uint16_t code) { return cardErrorMessage(code); }
@@ -329,6 +392,167 @@ TEST_F(CardWindowCommandsTest, ACardPulledDuringACommandClosesTheWindowAtItsEnd)
   run(*window, CardCommand::EraseCheck);
   EXPECT_EQ(messagesShown(), (std::vector<std::string>{errorText(R_CARD_REMOVED)}));
   EXPECT_EQ(view.closeRequests, 1);
+}
+
+// ---- Search, clipboard, printing, card information, device type -------------------------
+
+class CardWindowSearchTest : public CardWindowCommandsTest {
+ protected:
+  // Zeros, with the pair AA 55 at `first` and `second`.
+  std::unique_ptr<CardWindowModel> pairsWindow(uint32_t first, uint32_t second) {
+    insert(CardTemplate::Sram, withImage(0x40000, imageFile(0x40000, [=](uint32_t a) -> uint8_t {
+                                           if (a == first || a == second) return 0xAA;
+                                           if (a == first + 1 || a == second + 1) return 0x55;
+                                           return 0;
+                                         })));
+    return bindAndOpen();
+  }
+};
+
+TEST_F(CardWindowSearchTest, SearchThenRepeatForwardAndBackwardVisitTheMatchesInTurn) {
+  auto window = pairsWindow(0x12345, 0x2FFFF);  // the second pair spans two blocks
+  presenter.search = [](SearchDialogModel& dialog) {
+    EXPECT_EQ(dialog.endText(), "0003FFFF");
+    dialog.setPatternText("AA 55");
+    return true;
+  };
+  run(*window, CardCommand::Search);
+  EXPECT_EQ(window->top(), 0x12300u);
+  EXPECT_EQ(window->caretAddress(), 0x12345u);
+  EXPECT_EQ(view.carets.dump, dumpPositionOf(0x45));
+
+  run(*window, CardCommand::SearchDown);
+  EXPECT_EQ(window->caretAddress(), 0x2FFFFu);
+  // Backwards the caret stands on the last byte of the match.
+  run(*window, CardCommand::SearchUp);
+  EXPECT_EQ(window->caretAddress(), 0x12346u);
+  EXPECT_TRUE(messagesShown().empty());
+
+  run(*window, CardCommand::SearchUp);
+  EXPECT_EQ(messagesShown(), (std::vector<std::string>{errorText(R_NOT_FOUND)}));
+  EXPECT_EQ(window->caretAddress(), 0x12346u) << "the view stays where it was";
+  EXPECT_EQ(presenter.shown, 1);
+}
+
+TEST_F(CardWindowSearchTest, RepeatKeysBeforeAnySearchOpenTheDialogInTheirDirection) {
+  auto window = pairsWindow(0x100, 0x200);
+  presenter.search = [](SearchDialogModel& dialog) {
+    EXPECT_EQ(dialog.direction(), 1);
+    EXPECT_EQ(dialog.condition(), 0);
+    return false;
+  };
+  run(*window, CardCommand::SearchUp);
+  EXPECT_EQ(presenter.shown, 1);
+  EXPECT_FALSE(shared.searchRun) << "a cancelled dialog is no search";
+}
+
+TEST_F(CardWindowCommandsTest, CharactersCopiedArePastedAsTheirBytesAndHexTextThroughTheClipboard) {
+  auto window = sramWindow();
+  // Three characters of line 1: bytes 0x12..0x14.
+  selections.chars = {18 + 2, 18 + 5};
+  run(*window, CardCommand::Copy);
+  EXPECT_EQ(shared.copy.count(), 3);
+  EXPECT_TRUE(selections.chars.empty());
+  window->click(ListId::Dump, dumpPositionOf(0x40));
+  run(*window, CardCommand::Paste);
+  EXPECT_EQ(cardBytes(0, 0x40, 4), expected(0x12, 3) + expected(0x43, 1));
+  EXPECT_EQ(window->caretAddress(), 0x40u);
+
+  // A hexadecimal selection goes to the clipboard as text; a paste reads it.
+  selections.dump = {1, 7};  // from the low digit of byte 0 into byte 2: bytes 0 to 2
+  run(*window, CardCommand::Copy);
+  EXPECT_EQ(shared.copy.count(), CopyState::kTextMarker);
+  char text[16];
+  std::snprintf(text, sizeof text, "%02X %02X %02X", pattern(0), pattern(1), pattern(2));
+  EXPECT_EQ(clipboard.held, text);
+  clipboard.held = "5A A5";
+  window->click(ListId::Dump, dumpPositionOf(0x80));
+  run(*window, CardCommand::Paste);
+  EXPECT_EQ(cardBytes(0, 0x80, 3), std::string("\x5A\xA5", 2) + expected(0x82, 1));
+
+  // Text that is not two-digit bytes is refused whole.
+  clipboard.held = "0x12 34";
+  run(*window, CardCommand::Paste);
+  EXPECT_EQ(messagesShown(),
+            (std::vector<std::string>{std::string(hexTextMessage(HexTextStatus::NotHexBytes))}));
+  EXPECT_EQ(cardBytes(0, 0x80, 2), std::string("\x5A\xA5", 2));
+}
+
+TEST_F(CardWindowCommandsTest, APasteStopsAtTheAreasEndAndIsRefusedOnAFlashCard) {
+  insert(CardTemplate::Sram, withImage(0x10000, imageFile(0x10000, pattern)));
+  insert(CardTemplate::Flash28F008);
+  auto window = bindAndOpen();
+  window->toBottom();
+  window->click(ListId::Dump, dumpPositionOf(0xFC));
+  ASSERT_EQ(window->caretAddress(), 0xFFFCu);
+  shared.copy.copiedHexText();
+  clipboard.held = "01 02 03 04 05 06 07 08";
+  manager.calls.clear();
+  run(*window, CardCommand::Paste);
+  ASSERT_EQ(manager.callsOf(FN_WRITE).size(), 1u);
+  EXPECT_EQ(manager.callsOf(FN_WRITE)[0].buffer.size(), 4u);
+  EXPECT_EQ(cardBytes(0, 0xFFFC, 4), std::string("\x01\x02\x03\x04", 4));
+
+  auto flash = open(1);
+  flash->activate();
+  run(*flash, CardCommand::Paste);
+  EXPECT_EQ(messagesShown(), (std::vector<std::string>{errorText(R_NOT_PASTEABLE)}));
+}
+
+TEST_F(CardWindowCommandsTest, PrintingListsEveryByteOfTheRangeAndACancelPrintsNothing) {
+  auto window = sramWindow();
+  presenter.print = [](PrintDialogModel& dialog) {
+    EXPECT_EQ(dialog.endText(), "000000FF");
+    dialog.setStartText("0");
+    dialog.setEndText("107");
+    return true;
+  };
+  run(*window, CardCommand::Print);
+  ASSERT_EQ(printer.lines.size(), 17u);
+  std::vector<uint8_t> first(16);
+  for (uint32_t i = 0; i < 16; ++i) first[i] = pattern(i);
+  EXPECT_EQ(printer.lines[0], printLine(0, first));
+  EXPECT_EQ(printer.lines[16].substr(0, 11), "00000100 | ");
+  EXPECT_EQ(printer.finishes, 1);
+
+  printer.answer = Printer::Start::Cancelled;
+  printer.lines.clear();
+  run(*window, CardCommand::Print);
+  EXPECT_TRUE(printer.lines.empty());
+  EXPECT_TRUE(messagesShown().empty());
+}
+
+TEST_F(CardWindowCommandsTest, CardInformationWalksTheCisAndLeavesTheWindowsRegionSelected) {
+  insert(CardTemplate::TwoRegion);
+  bind();
+  auto window = open(0, 0, 1);
+  window->activate();
+  run(*window, CardCommand::CardInformation);
+  EXPECT_EQ(cardInfo.shownSocket, 0);
+  ASSERT_FALSE(cardInfo.codes.empty());
+  EXPECT_EQ(cardInfo.codes.front(), 0x01) << "the device tuple comes first";
+  EXPECT_EQ(access.sockets().selectedRegion[0], 1);
+  EXPECT_EQ(manager.callsOf(FN_SELECT_REGION).back().buffer, (std::vector<uint8_t>{1}));
+}
+
+TEST_F(CardWindowCommandsTest, DeviceTypeChangesTheAreaAndIsRefusedForAttributeMemory) {
+  auto window = sramWindow();
+  presenter.device = [](DevDialogModel& dialog) {
+    EXPECT_EQ(dialog.sizeText(), "0040000");
+    dialog.setSizeText("20000");
+    return true;
+  };
+  run(*window, CardCommand::DeviceType);
+  EXPECT_EQ(window->areaSize(), 0x20000u);
+  const uint32_t recorded = access.sockets().info[0].areaSize[0];  // a packed record: read, not bound
+  EXPECT_EQ(recorded, 0x20000u);
+  EXPECT_EQ(window->top(), 0u);
+
+  auto attribute = open(0, 1);
+  attribute->activate();
+  run(*attribute, CardCommand::DeviceType);
+  EXPECT_EQ(messagesShown(), (std::vector<std::string>{errorText(R_NOT_CHANGEABLE)}));
+  EXPECT_EQ(presenter.shown, 1);
 }
 
 }  // namespace

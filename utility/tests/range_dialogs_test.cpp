@@ -100,6 +100,9 @@ TEST_F(RangeDialogTest, SearchRefusesSilentlyWhatItDoesNotTake) {
   search.setStartText("FFFF");  // not below the preset end
   search.setEndText("FFFF");
   EXPECT_EQ(search.okBtnClick(), DialogStep::StayOpen);
+  search.setStartText("200");  // an end before the start
+  search.setEndText("1FF");
+  EXPECT_EQ(search.okBtnClick(), DialogStep::StayOpen);
   EXPECT_TRUE(messages.shown.empty());
 
   search.setStartText("100");
