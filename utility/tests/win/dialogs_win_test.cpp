@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <regex>
@@ -28,6 +27,7 @@
 #include "win/dialog_watcher.h"
 #include "win32_dialogs.h"
 #include "win32_text.h"
+#include "window_shot.h"
 
 namespace tessel::win {
 namespace {
@@ -113,48 +113,6 @@ void closeWithOk(HWND dialog) {
   }
 }
 
-// Saves the dialog as it is on screen as a 24-bit bitmap.
-void snap(HWND window, const char* name) {
-  const char* folder = std::getenv("TESSEL_DIALOG_SHOTS");
-  if (!folder) return;
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-  Sleep(500);
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-  SelectObject(memory, old);
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  header.biCompression = BI_RGB;
-  DWORD row = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-  std::vector<char> pixels(row * static_cast<DWORD>(height));
-  GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
-            reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof header;
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-  std::string path = std::string(folder) + "/" + name + ".bmp";
-  if (FILE* out = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(&file, sizeof file, 1, out);
-    std::fwrite(&header, sizeof header, 1, out);
-    std::fwrite(pixels.data(), 1, pixels.size(), out);
-    std::fclose(out);
-  }
-}
-
 struct MenuSearch {
   HWND found = nullptr;
 };
@@ -223,7 +181,7 @@ TEST_F(CardDialogs, OpenDialogChoosesSocketRegionAndStart) {
     EXPECT_EQ(listItems(dialog, IDC_AttributeBox), (std::vector<std::wstring>{L"Common", L"Attribute"}));
     choose(dialog, IDC_AreaBox, 1);
     type(dialog, IDC_OffsetEdit, L"100000");
-    snap(dialog, "dialog-open");
+    test::snapWindow(dialog, "dialog-open");
     press(dialog, IDC_OKBtn);  // one past the region's end: refused, still open
     EXPECT_TRUE(IsWindowVisible(dialog));
     type(dialog, IDC_OffsetEdit, L"FFFF8");
@@ -333,7 +291,7 @@ TEST_F(TransferDialogs, ReadBrowsesForANameToSaveAndAsksBeforeOverwritingIt) {
     EXPECT_TRUE(IsWindowVisible(dialog));
     for (int i = 0; i < 100 && focused(dialog) != GetDlgItem(dialog, IDC_SaveName); ++i) Sleep(10);
     EXPECT_EQ(focused(dialog), GetDlgItem(dialog, IDC_SaveName));
-    snap(dialog, "dialog-read");
+    test::snapWindow(dialog, "dialog-read");
     messages.answerYes = true;
     closeWithOk(dialog);
   });
@@ -369,7 +327,7 @@ TEST_F(TransferDialogs, WriteTakesOffsetAndCompareOptionAndCompareOpensAFileToRe
     EXPECT_TRUE(IsWindowVisible(dialog));
     type(dialog, IDC_OffsetEdit, L"10");
     click(dialog, IDC_Option);
-    snap(dialog, "dialog-write");
+    test::snapWindow(dialog, "dialog-write");
     closeWithOk(dialog);
   });
   EXPECT_TRUE(showTransferDialog(nullptr, write, picker));
@@ -387,7 +345,7 @@ TEST_F(TransferDialogs, WriteTakesOffsetAndCompareOptionAndCompareOpensAFileToRe
     EXPECT_EQ(GetDlgItem(dialog, IDC_Option), nullptr);
     press(dialog, IDC_Sansyou);
     EXPECT_EQ(controlText(dialog, IDC_ReadName), L"C:\\cards\\other.mot");
-    snap(dialog, "dialog-compare");
+    test::snapWindow(dialog, "dialog-compare");
     closeWithOk(dialog);
   });
   EXPECT_TRUE(showTransferDialog(nullptr, compare, picker));
@@ -476,7 +434,7 @@ TEST_F(CardDialogs, SearchEnablesOkOnlyWithAPatternAndTakesCardBytesAndOptions) 
     click(dialog, IDC_DirectionBackward);
     click(dialog, IDC_OptionMismatch);
     EXPECT_FALSE(isChecked(dialog, IDC_DirectionForward));
-    snap(dialog, "dialog-search");
+    test::snapWindow(dialog, "dialog-search");
     closeWithOk(dialog);
   });
   EXPECT_TRUE(showSearchDialog(nullptr, model));
@@ -517,7 +475,7 @@ TEST_F(CardDialogs, FillRefusesAPatternOfNoByteAndARangePastTheArea) {
     press(dialog, IDC_OKBtn);
     EXPECT_TRUE(IsWindowVisible(dialog));
     type(dialog, IDC_EAddrEdit, L"FFFF");
-    snap(dialog, "dialog-fill");
+    test::snapWindow(dialog, "dialog-fill");
     closeWithOk(dialog);
   });
   EXPECT_TRUE(showFillDialog(nullptr, model));
@@ -545,7 +503,7 @@ TEST_F(CardDialogs, MoveTakesADestinationWhoseWholeBlockFitsTheArea) {
     press(dialog, IDC_OKBtn);
     EXPECT_TRUE(IsWindowVisible(dialog));
     type(dialog, IDC_DOffsetEdit, L"FF00");
-    snap(dialog, "dialog-move");
+    test::snapWindow(dialog, "dialog-move");
     closeWithOk(dialog);
   });
   EXPECT_TRUE(showMoveDialog(nullptr, model));
@@ -581,7 +539,7 @@ TEST_F(CardDialogs, EraseTakesWholeBlocksAndItsCheckBoxKeepsItsStateThroughCance
     EXPECT_TRUE(IsWindowVisible(dialog));
     type(dialog, IDC_OffsetEdit, L"1000");
     type(dialog, IDC_EOffsetEdit, L"1FFF");
-    snap(dialog, "dialog-erase");
+    test::snapWindow(dialog, "dialog-erase");
     closeWithOk(dialog);
   });
   EXPECT_TRUE(showEraseDialog(nullptr, model));
@@ -620,7 +578,7 @@ TEST_F(CardDialogs, EraseCheckAndPrintNameTheAreaAndCheckTheRange) {
       press(dialog, IDC_OKBtn);
       EXPECT_TRUE(IsWindowVisible(dialog));
       type(dialog, IDC_EOffsetEdit, L"FFFFF");
-      snap(dialog, c.shot);
+      test::snapWindow(dialog, c.shot);
       closeWithOk(dialog);
     });
     EXPECT_TRUE(c.show(nullptr, model)) << c.shot;
@@ -658,7 +616,7 @@ TEST_F(CardDialogs, CardCopyRefusesAnEmptySocketAndTakesADestinationThatFits) {
     press(dialog, IDC_OKBtn);
     EXPECT_TRUE(IsWindowVisible(dialog));
     type(dialog, IDC_DSOEdit, L"F0000");
-    snap(dialog, "dialog-card-copy");
+    test::snapWindow(dialog, "dialog-card-copy");
     closeWithOk(dialog);
   });
   EXPECT_TRUE(showCardCopyDialog(nullptr, model));
@@ -674,7 +632,7 @@ TEST_F(CardDialogs, CardCopyRefusesAnEmptySocketAndTakesADestinationThatFits) {
   Driver comparing([](HWND dialog) {
     EXPECT_EQ(windowText(dialog), L"カードコンペア");
     EXPECT_EQ(buttonText(dialog, IDC_OKBtn), L"コンペア(&C)");
-    snap(dialog, "dialog-card-compare");
+    test::snapWindow(dialog, "dialog-card-compare");
     press(dialog, IDC_CancelBtn);
   });
   EXPECT_FALSE(showCardCopyDialog(nullptr, compare));
@@ -718,7 +676,7 @@ TEST(DeviceDialog, ShowsTheAreaAndTakesChipMenuChoiceAndSize) {
     press(dialog, IDC_OKBtn);
     EXPECT_TRUE(IsWindowVisible(dialog));
     type(dialog, IDC_Size, L"2M");
-    snap(dialog, "dialog-device");
+    test::snapWindow(dialog, "dialog-device");
     press(dialog, IDC_OKBtn);
   });
   EXPECT_TRUE(showDeviceDialog(nullptr, model, messages));
@@ -743,7 +701,7 @@ TEST(EnvSetDialog, EditsTheChosenSocketsDefault) {
     EXPECT_EQ(chosenText(dialog, IDC_DevBox), L"29F040~");
     choose(dialog, IDC_DevBox, 11);
     type(dialog, IDC_Size, L"32M");
-    snap(dialog, "dialog-envset");
+    test::snapWindow(dialog, "dialog-envset");
     press(dialog, IDC_OKBtn);
   });
   EXPECT_TRUE(showEnvSetDialog(nullptr, model, messages));
@@ -763,7 +721,7 @@ TEST(InputBox, ReturnsWhatWasTypedEvenEmptyAndKeepsTheTextOnCancel) {
       EXPECT_EQ(controlText(dialog, IDC_InpLabel), L"アドレス");
       EXPECT_EQ(controlText(dialog, IDC_InpData), L"0000000");
       type(dialog, IDC_InpData, L"1F00");
-      snap(dialog, "dialog-input");
+      test::snapWindow(dialog, "dialog-input");
       press(dialog, IDOK);
     });
     EXPECT_TRUE(showInputBox(nullptr, text));
@@ -795,7 +753,7 @@ TEST(VersionDialog, ShowsTheProgramsFileVersionAndDate) {
     EXPECT_EQ(controlText(dialog, IDC_VerNum), L"Ver 3.1.4.1");
     EXPECT_TRUE(std::regex_match(controlText(dialog, IDC_VerDate), std::wregex(L"\\(\\d{6}\\)")));
     EXPECT_TRUE(std::regex_match(controlText(dialog, IDC_VerYear), std::wregex(L"\\d{4}")));
-    snap(dialog, "dialog-version");
+    test::snapWindow(dialog, "dialog-version");
     press(dialog, IDOK);
   });
   showVersionDialog(nullptr);
@@ -835,7 +793,7 @@ TEST(Gages, CloseBoxStopsTheOperationAndTheOwnerStaysDisabledUntilClose) {
           Sleep(10);
         EXPECT_EQ(windowText(dialog), L"比較中");
         EXPECT_EQ(controlText(dialog, IDC_ProcessName), L"処理アドレス：");
-        snap(dialog, "dialog-progress");
+        test::snapWindow(dialog, "dialog-progress");
         PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
       },
       owner.window);
