@@ -53,7 +53,10 @@ std::optional<uint32_t> convertCardSize(std::string_view text) {
   if (mega != std::string_view::npos) return scaled(text.substr(0, mega), 20);
   std::size_t kilo = text.find_first_of("Kk");
   if (kilo != std::string_view::npos) return scaled(text.substr(0, kilo), 10);
-  std::optional<int32_t> value = convertInteger("$" + std::string(text));
+  // Appended rather than "$" + text: GCC 12 warns falsely about the latter.
+  std::string hex = "$";
+  hex += text;
+  std::optional<int32_t> value = convertInteger(hex);
   if (!value) return std::nullopt;
   return static_cast<uint32_t>(*value);
 }

@@ -63,6 +63,14 @@
 #define IDM_MoveClick 40112
 #define IDM_CardCopyClick 40113
 #define IDM_CardCompClick 40114
+#define IDM_SearchClick 40115
+#define IDM_FsearchClick 40116
+#define IDM_BSearchClick 40117
+#define IDM_CopyC1Click 40118
+#define IDM_PasteP1Click 40119
+#define IDM_PrintClick 40120
+#define IDM_CardInformationClick 40121
+#define IDM_DeviceD1Click 40122
 // The lists' pop-up menu DumpMenu.
 #define IDR_DumpPopupMenu 103
 

@@ -42,7 +42,7 @@ constexpr KeyRow kKeys[] = {
     {'V', Key::V},        {'W', Key::W},
 };
 
-// The menu items and toolbar buttons of the long commands. The toolbar's
+// The menu items and toolbar buttons of the window's commands. The toolbar's
 // erase button also closes a window whose card is gone after the erase.
 struct CommandRow {
   int id;
@@ -63,6 +63,18 @@ constexpr CommandRow kCommands[] = {
     {IDM_MoveClick, CardCommand::Move},
     {IDM_CardCopyClick, CardCommand::CardCopy},
     {IDM_CardCompClick, CardCommand::CardCompare},
+    {IDM_SearchClick, CardCommand::Search},
+    {IDC_ToolButton11, CardCommand::Search},
+    {IDM_FsearchClick, CardCommand::SearchDown},
+    {IDC_ToolButton12, CardCommand::SearchDown},
+    {IDM_BSearchClick, CardCommand::SearchUp},
+    {IDC_ToolButton13, CardCommand::SearchUp},
+    {IDM_CopyC1Click, CardCommand::Copy},
+    {IDM_PasteP1Click, CardCommand::Paste},
+    {IDM_PrintClick, CardCommand::Print},
+    {IDM_CardInformationClick, CardCommand::CardInformation},
+    {IDC_ToolButton9, CardCommand::CardInformation},
+    {IDM_DeviceD1Click, CardCommand::DeviceType},
 };
 
 struct ScrollRow {
@@ -81,6 +93,13 @@ constexpr ScrollRow kScrollCodes[] = {
 };
 
 std::wstring wide(std::string_view utf8) { return zrb::win::utf8ToWide(utf8); }
+
+// An edit's selection [start, end) in its own units.
+std::pair<unsigned, unsigned> selectionOf(HWND edit) {
+  DWORD start = 0, end = 0;
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  return {static_cast<unsigned>(start), static_cast<unsigned>(end)};
+}
 std::wstring fromShiftJis(std::string_view bytes) { return zrb::win::shiftJisToWide(bytes); }
 
 // Splits a list's text at its CR LF line ends.
@@ -95,7 +114,7 @@ void forEachLine(std::string_view text, Visit visit) {
   }
 }
 
-class CardWindow final : public CardWindowView {
+class CardWindow final : public CardWindowView, public ListSelections {
  public:
   CardWindow(HWND window, const CardWindowContext& context) : window_(window), context_(context) {}
 
@@ -120,6 +139,11 @@ class CardWindow final : public CardWindowView {
   void setScrollPosition(uint32_t position) override;
   void minimise() override { PostMessageW(window_, WM_SYSCOMMAND, SC_MINIMIZE, 0); }
   void requestClose() override { PostMessageW(window_, WM_CLOSE, 0, 0); }
+
+  // ListSelections, in the model's positions.
+  ListSelection dumpSelection() override;
+  ListSelection charSelection() override;
+  void clearSelections() override;
 
  private:
   // Every call into the model goes through here. A close that arrives while
@@ -202,7 +226,8 @@ bool CardWindow::create() {
   ++depth_;
   try {
     model_ = std::make_unique<CardWindowModel>(*context_.access, *context_.host, *this);
-    if (context_.commands) commands_ = std::make_unique<CardWindowCommands>(*model_, *context_.commands);
+    if (context_.commands)
+      commands_ = std::make_unique<CardWindowCommands>(*model_, *context_.commands, *this);
   } catch (...) {
   }
   --depth_;
@@ -298,6 +323,26 @@ void CardWindow::setScrollPosition(uint32_t position) {
   SetScrollInfo(controls_.scrollBar, SB_CTL, &info, TRUE);
 }
 
+// The hexadecimal list is plain ASCII: its units are the model's positions.
+ListSelection CardWindow::dumpSelection() {
+  auto [start, end] = selectionOf(controls_.dump);
+  return ListSelection{start, end};
+}
+
+// The character list counts UTF-16 units; the model counts the card's bytes.
+ListSelection CardWindow::charSelection() {
+  auto [start, end] = selectionOf(controls_.chars);
+  if (start == end) return {};
+  return ListSelection{charPositions_.toBytes(start), charPositions_.toBytes(end)};
+}
+
+void CardWindow::clearSelections() {
+  for (HWND list : {controls_.dump, controls_.chars}) {
+    auto [start, end] = selectionOf(list);
+    if (start != end) SendMessageW(list, EM_SETSEL, start, start);
+  }
+}
+
 unsigned CardWindow::caretOf(ListId list) const {
   if (list == ListId::Dump) return cardwindow::caretOf(controls_.dump);
   return charPositions_.caretAt(cardwindow::caretOf(controls_.chars));
@@ -350,7 +395,10 @@ LRESULT CardWindow::handleList(HWND edit, UINT message, WPARAM wParam, LPARAM lP
         unsigned units = cardwindow::caretOf(edit);
         // A click is a new place: converted afresh, not taken for the caret the model put there.
         unsigned caret = list == ListId::Dump ? units : charPositions_.toBytes(units);
+        auto [start, end] = selectionOf(edit);
         drive([&](CardWindowModel& model) { model.click(list, caret); });
+        // A drag selected text to copy: the model's caret placement must not undo it.
+        if (start != end) SendMessageW(edit, EM_SETSEL, start, end);
       }
       return result;
     }

@@ -11,7 +11,8 @@ namespace tessel::win {
 
 class Win32DialogPresenter final : public DialogPresenter {
  public:
-  explicit Win32DialogPresenter(HWND owner) : owner_(owner), picker_(owner) {}
+  Win32DialogPresenter(HWND owner, UserMessages& messages)
+      : owner_(owner), messages_(messages), picker_(owner) {}
 
   bool showTransfer(TransferDialogModel& model) override {
     return showTransferDialog(owner_, model, picker_);
@@ -21,9 +22,13 @@ class Win32DialogPresenter final : public DialogPresenter {
   bool showFill(FillDialogModel& model) override { return showFillDialog(owner_, model); }
   bool showMove(MoveDialogModel& model) override { return showMoveDialog(owner_, model); }
   bool showCardCopy(CardCopyDialogModel& model) override { return showCardCopyDialog(owner_, model); }
+  bool showSearch(SearchDialogModel& model) override { return showSearchDialog(owner_, model); }
+  bool showPrint(PrintDialogModel& model) override { return showPrintDialog(owner_, model); }
+  bool showDevice(DevDialogModel& model) override { return showDeviceDialog(owner_, model, messages_); }
 
  private:
   HWND owner_;
+  UserMessages& messages_;
   SystemFilePicker picker_;
 };
 

@@ -21,12 +21,15 @@
 #include "socket_poll.h"
 #include "tessel_ids.h"
 #include "texts.h"
+#include "win32_card_info_display.h"
 #include "win32_card_window.h"
+#include "win32_clipboard.h"
 #include "win32_dialog_presenter.h"
 #include "win32_help_viewer.h"
 #include "win32_lamp_panel.h"
 #include "win32_module_loader.h"
 #include "win32_owners.h"
+#include "win32_printer.h"
 #include "win32_settings_store.h"
 #include "win32_text.h"
 #include "win32_toolbar_images.h"
@@ -149,6 +152,10 @@ class MainWindow final : public CardWindowHost {
   SystemFileProbe fileProbe_;
   CommandDialogs dialogs_{access_, fileProbe_};
   std::unique_ptr<Win32DialogPresenter> presenter_;
+  SharedCommandState sharedCommandState_;
+  std::unique_ptr<Win32Clipboard> clipboard_;
+  std::unique_ptr<Win32Printer> printer_;
+  std::unique_ptr<Win32CardInfoDisplay> cardInfo_;
   std::unique_ptr<CommandServices> commandServices_;
   HMENU frameMenu_ = nullptr;
   HMENU dumpMenu_ = nullptr;
@@ -263,9 +270,13 @@ void MainWindow::formCreate() {
   help_ = std::make_unique<HelpViewer>(chooseHelp(programPath(), &fileExists));
   messages_.setOwner(frame_);
   gages_ = std::make_unique<Gages>(frame_);
-  presenter_ = std::make_unique<Win32DialogPresenter>(frame_);
+  presenter_ = std::make_unique<Win32DialogPresenter>(frame_, messages_);
+  clipboard_ = std::make_unique<Win32Clipboard>(frame_);
+  printer_ = std::make_unique<Win32Printer>(frame_);
+  cardInfo_ = std::make_unique<Win32CardInfoDisplay>(frame_);
   commandServices_ = std::make_unique<CommandServices>(
-      CommandServices{access_, dialogs_, *presenter_, *gages_, messages_, imageFileApi()});
+      CommandServices{access_, dialogs_, *presenter_, *gages_, messages_, imageFileApi(), sharedCommandState_,
+                      *clipboard_, *printer_, *cardInfo_});
   cardContext_.commands = commandServices_.get();
   setOpenEnabled(false);
   if (!access_.bindCardService()) {
@@ -397,9 +408,10 @@ void MainWindow::runCommand(WindowCommand command) {
   // The keys of the long commands become the window's menu items, posted so
   // that the command starts after the key's own handling has ended.
   static constexpr std::pair<WindowCommand, int> kKeyCommands[] = {
-      {WindowCommand::Fill, IDM_FillClick},
-      {WindowCommand::Move, IDM_MoveClick},
-      {WindowCommand::CompareFile, IDM_CompClick},
+      {WindowCommand::Fill, IDM_FillClick},          {WindowCommand::Move, IDM_MoveClick},
+      {WindowCommand::CompareFile, IDM_CompClick},   {WindowCommand::Search, IDM_SearchClick},
+      {WindowCommand::SearchDown, IDM_FsearchClick}, {WindowCommand::SearchUp, IDM_BSearchClick},
+      {WindowCommand::Copy, IDM_CopyC1Click},        {WindowCommand::Paste, IDM_PasteP1Click},
   };
   for (const auto& [key, id] : kKeyCommands)
     if (key == command) {
@@ -491,7 +503,7 @@ void MainWindow::command(int id) {
       // The toolbar's card buttons and the card window's own menu items
       // (its menu bar is the frame's while it is active).
       if ((id >= IDC_ToolButton2 && id <= IDC_ToolButton13 && id != IDC_ToolButton3) ||
-          (id >= IDM_CloseC1 && id <= IDM_CardCompClick))
+          (id >= IDM_CloseC1 && id <= IDM_DeviceD1Click))
         forwardToCardWindow(id);
       break;
   }

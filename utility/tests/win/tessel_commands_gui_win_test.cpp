@@ -1,6 +1,7 @@
 // The card window's long commands driven through tessel.exe's own menus,
 // keys and dialogs on virtual cards through the installed access service:
 // what the files and the cards hold afterwards is read from outside.
+#include <cstring>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -28,6 +29,39 @@ void choose(HWND dialog, int id, int item) {
 }
 
 void check(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_SETCHECK, BST_CHECKED, 0); }
+
+// The clipboard's text as another program sees it.
+std::wstring clipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = wide;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+void setClipboardText(const std::wstring& text) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  SetClipboardData(CF_UNICODETEXT, memory);
+  CloseClipboard();
+}
+
+// Puts the caret of a list at `position` (or selects [position, end)) as a click there would.
+void placeInList(HWND list, unsigned position, unsigned end) {
+  SendMessageW(list, EM_SETSEL, position, end);
+  PostMessageW(list, WM_LBUTTONUP, 0, 0);
+}
+
+// The position of byte `index` of the page in the hexadecimal list.
+unsigned dumpPosition(unsigned index) { return 3 * index + index / 16; }
 
 class TesselCommandsGui : public TesselGui {
  protected:
@@ -177,6 +211,87 @@ TEST_F(TesselCommandsGui, TransfersEraseFillAndCardCopyThroughTheirDialogs) {
   std::vector<uint8_t> filled = cardBytes(reader(0), 0x101);
   for (uint32_t i = 0; i < 0x100; ++i) ASSERT_EQ(filled[i], i % 3 + 1) << "at " << i;
   EXPECT_EQ(filled[0x100], 0xFF);
+}
+
+TEST_F(TesselCommandsGui, SearchRepeatCopyAndPasteThroughTheClipboard) {
+  if (win98Path()) GTEST_SKIP() << "the commands are the same on both paths; run through the service";
+  TesselProcess tessel(tesselPath());
+  ASSERT_NE(tessel.frame(), nullptr);
+  HWND card = openCardWindow(tessel);
+  ASSERT_NE(card, nullptr);
+  HWND addresses = GetDlgItem(card, IDC_AddrList), dump = GetDlgItem(card, IDC_DumpList),
+       chars = GetDlgItem(card, IDC_CharList);
+
+  // The card's first two occurrences of the bytes at 0x1234.
+  std::vector<uint8_t> bytes(kCardSize);
+  for (uint32_t i = 0; i < kCardSize; ++i) bytes[i] = pattern(i);
+  std::vector<uint32_t> found;
+  for (uint32_t i = 0; i + 1 < kCardSize && found.size() < 2; ++i)
+    if (bytes[i] == bytes[0x1234] && bytes[i + 1] == bytes[0x1235]) found.push_back(i);
+  ASSERT_EQ(found.size(), 2u);
+  auto shownAt = [&](uint32_t address) {
+    wchar_t top[9];
+    swprintf(top, 9, L"%08X", address & ~0xFFu);
+    DWORD caret = 0;
+    SendMessageW(dump, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
+    return firstLine(windowText(addresses)) == top && caret == dumpPosition(address & 0xFF);
+  };
+
+  HWND dialog = dialogOf(tessel, IDM_SearchClick, L"検索");
+  ASSERT_NE(dialog, nullptr);
+  wchar_t pair[8];
+  swprintf(pair, 8, L"%02X %02X", bytes[0x1234], bytes[0x1235]);
+  setText(dialog, IDC_SearchData, pair);
+  press(dialog, IDC_OKBtn);
+  EXPECT_TRUE(endsWith(tessel, [&] { return shownAt(found[0]); })) << std::hex << found[0];
+  // F3 goes on to the next one.
+  PostMessageW(dump, WM_KEYDOWN, VK_F3, 0);
+  EXPECT_TRUE(endsWith(tessel, [&] { return shownAt(found[1]); })) << std::hex << found[1];
+
+  // A copy from the hexadecimal list is its text; a paste writes what the
+  // clipboard holds at the caret.
+  command(tessel, IDM_AddrTopIn);
+  ASSERT_TRUE(waitUntil([&] { return firstLine(windowText(addresses)) == L"00000000"; }, 5000));
+  placeInList(dump, dumpPosition(0) + 1, dumpPosition(2) + 1);  // from inside byte 0 into byte 2
+  command(tessel, IDM_CopyC1Click);
+  wchar_t copied[16];
+  swprintf(copied, 16, L"%02X %02X %02X", bytes[0], bytes[1], bytes[2]);
+  EXPECT_TRUE(waitUntil([&] { return clipboardText() == copied; }, 5000))
+      << "clipboard: " << clipboardText().size();
+  ASSERT_TRUE(waitUntil([&] { return firstLine(windowText(addresses)) == L"00000000"; }, 5000));
+  setClipboardText(L"41 42 43");
+  placeInList(dump, dumpPosition(0x20), dumpPosition(0x20));
+  command(tessel, IDM_PasteP1Click);
+  EXPECT_TRUE(waitUntil(
+      [&] {
+        std::vector<uint8_t> now = cardBytes(reader(0), 0x24);
+        return now[0x20] == 'A' && now[0x21] == 'B' && now[0x22] == 'C';
+      },
+      5000));
+  EXPECT_EQ(cardBytes(reader(0), 0x24)[0x23], bytes[0x23]);
+
+  // The same bytes copied as characters paste as themselves elsewhere.
+  std::wstring shown;
+  ASSERT_TRUE(
+      waitUntil([&] { return (shown = windowText(chars)).find(L"ABC") != std::wstring::npos; }, 5000));
+  const auto at = static_cast<unsigned>(shown.find(L"ABC"));
+  placeInList(chars, at, at + 3);
+  command(tessel, IDM_CopyC1Click);
+  EXPECT_TRUE(waitUntil([&] { return clipboardText() == L"ABC"; }, 5000));
+  placeInList(dump, dumpPosition(0x40), dumpPosition(0x40));
+  command(tessel, IDM_PasteP1Click);
+  EXPECT_TRUE(waitUntil(
+      [&] {
+        std::vector<uint8_t> now = cardBytes(reader(0), 0x43);
+        return now[0x40] == 'A' && now[0x41] == 'B' && now[0x42] == 'C';
+      },
+      5000));
+
+  // Text that is not two-digit bytes pastes nothing and says why.
+  setClipboardText(L"0x41");
+  command(tessel, IDM_PasteP1Click);
+  EXPECT_NE(answerMessage(tessel, 5000), L"");
+  EXPECT_EQ(cardBytes(reader(0), 0x43)[0x40], 'A');
 }
 
 }  // namespace

@@ -194,10 +194,12 @@ TEST_F(TesselGui, WithoutACardManagerItSaysSoAndOffersOnlyHelpVersionAndExit) {
   zrb::test::ScratchDir alone;
   std::string program = (alone.path() / "tessel.exe").string();
   ASSERT_TRUE(CopyFileA(tesselPath().c_str(), program.c_str(), FALSE));
-  // The image file library is bound when the program loads; only the card
-  // manager, which the program loads itself, is missing here.
-  std::string images = zrb::test::deliverableDirectory() + "\\hexo32.dll";
-  ASSERT_TRUE(CopyFileA(images.c_str(), (alone.path() / "hexo32.dll").string().c_str(), FALSE));
+  // The image file and CIS libraries are bound when the program loads; only
+  // the card manager, which the program loads itself, is missing here.
+  for (const char* library : {"hexo32.dll", "tupview32.dll"}) {
+    std::string from = zrb::test::deliverableDirectory() + "\\" + library;
+    ASSERT_TRUE(CopyFileA(from.c_str(), (alone.path() / library).string().c_str(), FALSE)) << library;
+  }
   TesselProcess tessel(program);
   ASSERT_NE(tessel.frame(), nullptr);
   HWND message = tessel.waitForDialog();
