@@ -3,9 +3,22 @@
 
 #include <cstdio>
 
+#include "file_commands.h"
+
 namespace tesselcmd {
 
 using namespace tessel;
+
+namespace {
+
+// A file is written under a temporary name first; the user knows it by the
+// name given.
+std::string shownPath(const std::string& failed, const std::string& given) {
+  if (failed.empty() || failed == temporaryPathFor(given)) return given;
+  return failed;
+}
+
+}  // namespace
 
 std::string hex(uint32_t value, int digits) {
   char text[16];
@@ -43,7 +56,7 @@ int Run::fileFailure(const std::string& path) {
   const std::optional<FileError>& error = watch_.firstError();
   if (!error) return fail(kExitFile, "file error: cannot write '" + path + "'");
   std::string line = "file error: " + std::string(fileErrorEnglish(error->code)) + " in '" +
-                     (error->path.empty() ? path : error->path) + "'";
+                     shownPath(error->path, path) + "'";
   if (error->line > 0 && error->code > 4) line += " at line " + std::to_string(error->line);
   line += " (image file error " + std::to_string(error->code);
   if (io_.fileErrorText) {

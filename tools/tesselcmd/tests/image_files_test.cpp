@@ -99,6 +99,8 @@ TEST_F(ToolTest, FileErrorsExitWithFourAndLeaveFilesAndCardsAlone) {
   // A read into a folder that does not exist; an earlier file of a failed
   // conversion's name stays as it was.
   EXPECT_EQ(tool({"read", "1", path("no/such/folder.bin")}), kExitFile);
+  EXPECT_EQ(err.str(), "tesselcmd: file error: cannot open the file in '" + path("no/such/folder.bin") +
+                           "' (image file error 1: library text 1)\n");
   const std::string kept = writeFile("kept.bin", {1, 2, 3});
   EXPECT_EQ(tool({"convert", broken, kept}), kExitFile);
   EXPECT_EQ(contents(kept), "\x01\x02\x03");
