@@ -12,17 +12,19 @@ CardSession::CardSession(cardservice::BindableCardManager& manager, UserMessages
 
 CardSession::~CardSession() {
   if (locked_) access_.cardUnlock(*locked_);
-  if (bound_) access_.unbindCardService();
+  // Also after a failed bind: the manager may be bound with its information
+  // call failing. Unbinding what is not bound does nothing.
+  if (attempted_) access_.unbindCardService();
 }
 
-uint16_t CardSession::bind() {
-  if (!access_.bindCardService()) return cardservice::CS_DEVICE_FAILURE;
-  bound_ = true;
+bool CardSession::bind() {
+  attempted_ = true;
+  if (!access_.bindCardService()) return false;
   access_.sockets().info.resize(access_.socketCount());
   // One poll, as the main window's would: the socket table gets each card's
   // status and regions, which the loops then read.
   pollSockets(access_);
-  return R_SUCCESS;
+  return true;
 }
 
 uint8_t CardSession::status(uint8_t socket) const {

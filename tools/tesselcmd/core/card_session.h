@@ -20,8 +20,9 @@ class CardSession {
   CardSession(const CardSession&) = delete;
   CardSession& operator=(const CardSession&) = delete;
 
-  // R_SUCCESS, or the card result that stops the command.
-  uint16_t bind();
+  // False when the card manager cannot be bound (the card access layer
+  // shows what its information call answered).
+  bool bind();
   // The socket's card present and usable, taken for exclusive use.
   uint16_t claim(uint8_t socket);
   // claim(), then the area selected and described; R_NO_DEVICE for an area
@@ -33,7 +34,7 @@ class CardSession {
 
  private:
   tessel::CardAccess access_;
-  bool bound_ = false;
+  bool attempted_ = false;
   std::optional<uint8_t> locked_;
 };
 

@@ -66,12 +66,21 @@ int Run::fileFailure(const std::string& path) {
   return fail(kExitFile, line + ")");
 }
 
+std::optional<int> Run::bindCards() {
+  if (session_.bind()) return std::nullopt;
+  // What the card access layer said about a manager that answered its
+  // information call with a failure; nothing when the library did not load.
+  std::string line = "card error: the card manager cannot be used";
+  for (const std::string& said : messages_.otherTexts()) line += " (" + said + ")";
+  return fail(kExitCard, line);
+}
+
 std::optional<int> Run::openArea(bool changesCard) {
   const std::optional<AreaSpec> spec = parseArea(invocation_.operands[0]);
   if (!spec)
     return fail(kExitUsage,
                 "bad AREA '" + invocation_.operands[0] + "' (SOCKET[:common|:attribute][:REGION])");
-  if (uint16_t result = session_.bind()) return cardFailure(result);
+  if (std::optional<int> stop = bindCards()) return *stop;
   if (uint16_t result = session_.open(*spec, area_)) return cardFailure(result);
   // The card would refuse too, but only after the file was opened and the
   // first block sent; the card window refuses these commands up front.

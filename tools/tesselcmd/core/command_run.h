@@ -55,6 +55,8 @@ class Run {
   }
   int cardFailure(uint16_t result) { return fail(kExitCard, "card error: " + cardResultLine(result)); }
   int fileFailure(const std::string& path);
+  // Binds the card manager; an exit code when that fails.
+  std::optional<int> bindCards();
   // A loop's result as the tool ends with it.
   int ending(uint16_t result, const std::string& path = {}) {
     if (result == tessel::R_SUCCESS) return kExitSuccess;

@@ -29,7 +29,7 @@ std::string withNewlines(const std::string& text) {
 }  // namespace
 
 int Run::list() {
-  if (uint16_t result = session_.bind()) return cardFailure(result);
+  if (std::optional<int> stop = bindCards()) return *stop;
   CardAccess& access = session_.access();
   for (uint8_t socket = 0; socket < access.socketCount(); ++socket) {
     const uint8_t status = session_.status(socket);
@@ -60,7 +60,7 @@ int Run::list() {
 int Run::cis() {
   const std::optional<uint8_t> socket = parseSocket(invocation_.operands[0]);
   if (!socket) return fail(kExitUsage, "bad SOCKET '" + invocation_.operands[0] + "'");
-  if (uint16_t result = session_.bind()) return cardFailure(result);
+  if (std::optional<int> stop = bindCards()) return *stop;
   if (uint16_t result = session_.claim(*socket)) return cardFailure(result);
   // The walk reads common memory in the selected region; the card window
   // selects region 0 first, and so does the tool. A card without regions

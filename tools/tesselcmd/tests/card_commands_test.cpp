@@ -176,6 +176,24 @@ TEST_F(ToolTest, CardErrorsExitWithThreeAndNameTheResult) {
   EXPECT_EQ(tool({"verify", "1", file}), kExitSuccess);  // reading is allowed
 }
 
+// A card manager that does not load (no library, or a wrong one) cannot be
+// provoked with the in-process stack: a stand-in refuses to bind.
+class UnloadableManager final : public cardservice::BindableCardManager {
+ public:
+  int32_t bind() override { return cardservice::CS_DEVICE_FAILURE; }
+  void unbind() override {}
+  int32_t veskcm(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, void*) override { return 0; }
+  int32_t service(uint32_t, const cardservice::SlotRequest*, void*, uint32_t) override { return 0; }
+};
+
+TEST_F(ToolTest, ACardManagerThatCannotBeBoundIsACardError) {
+  UnloadableManager unloadable;
+  ToolIo noManager{out, err, false, unloadable, imageFileApi(), {}};
+  const std::vector<std::string> arguments{"list"};
+  EXPECT_EQ(run(arguments, noManager), kExitCard);
+  EXPECT_EQ(err.str(), "tesselcmd: card error: the card manager cannot be used\n");
+}
+
 TEST_F(ToolTest, UsageErrorsExitWithTwoBeforeTouchingTheCard) {
   insert(CardTemplate::Sram, 0x10000);
   EXPECT_EQ(tool({"frobnicate"}), kExitUsage);
