@@ -146,6 +146,9 @@ TEST_F(ToolTest, CisAsTextAndAsBytes) {
   // The device information tuple first, at address 0, then the version strings.
   EXPECT_TRUE(out.str().starts_with("00000000  01 ")) << out.str();
   EXPECT_TRUE(has(out.str(), "  15 ")) << out.str();
+  // The same bytes through attribute memory, where only even addresses carry them.
+  ASSERT_EQ(tool({"read", "1:attribute", path("attribute.bin"), "--end", "3"}), kExitSuccess) << err.str();
+  EXPECT_EQ(contents(path("attribute.bin"))[0], '\x01');
   EXPECT_EQ(tool({"cis", "2"}), kExitSuccess);
   EXPECT_EQ(out.str(), "");
   EXPECT_EQ(err.str(), "tesselcmd: the card in socket 2 has no CIS\n");
