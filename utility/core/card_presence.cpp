@@ -4,16 +4,18 @@
 
 namespace tessel {
 
-uint16_t cardStillThere(CardAccess& access, uint8_t socket) {
-  uint8_t status = 0;
-  const uint16_t result = access.cardStatus(socket, status);
-  if (result == cardservice::CS_NO_CARD || (result == R_SUCCESS && !cardPresent(status)))
-    return R_CARD_REMOVED;
-  return R_SUCCESS;
+uint16_t cardStillThere(const CardAccess& access, uint8_t socket) {
+  if (socket >= kShownSockets) return R_SUCCESS;
+  return cardPresent(access.sockets().state[socket]) ? uint16_t{R_SUCCESS} : uint16_t{R_CARD_REMOVED};
 }
 
-uint16_t removalAware(uint16_t cardResult) {
-  return cardResult == cardservice::CS_NO_CARD ? static_cast<uint16_t>(R_CARD_REMOVED) : cardResult;
+uint16_t removalAware(CardAccess& access, uint8_t socket, uint16_t cardResult) {
+  if (cardResult == R_SUCCESS) return R_SUCCESS;
+  if (cardResult == cardservice::CS_NO_CARD) return R_CARD_REMOVED;
+  uint8_t status = 0;
+  const uint16_t asked = access.cardStatus(socket, status);
+  if (asked == cardservice::CS_NO_CARD || (asked == R_SUCCESS && !cardPresent(status))) return R_CARD_REMOVED;
+  return cardResult;
 }
 
 }  // namespace tessel

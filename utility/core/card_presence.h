@@ -11,12 +11,18 @@
 
 namespace tessel {
 
-// R_SUCCESS while the socket shows a card, R_CARD_REMOVED once it does not.
-// A status call failing for another reason leaves the decision to the card
-// calls themselves.
-uint16_t cardStillThere(CardAccess& access, uint8_t socket);
+// R_SUCCESS while the socket table shows a card in `socket`, R_CARD_REMOVED
+// once the status poll has seen it go. Asked before every block, it reads
+// the table rather than the card: a status request per block costs a third
+// of a transfer's speed through the service. A card pulled since the last
+// poll is caught by the next card call's failure (see removalAware).
+// Sockets beyond the table are left to the card calls.
+uint16_t cardStillThere(const CardAccess& access, uint8_t socket);
 
-// A card call's result as a command reports it: "no card" means the card was removed.
-uint16_t removalAware(uint16_t cardResult);
+// A card call's result as a command reports it: R_CARD_REMOVED when the call
+// failed because the card is gone. The accessor answers a data call on an
+// empty socket with a read or write error, so a failure other than "no
+// card" is checked with one status request; success costs nothing.
+uint16_t removalAware(CardAccess& access, uint8_t socket, uint16_t cardResult);
 
 }  // namespace tessel

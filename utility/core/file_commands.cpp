@@ -92,7 +92,7 @@ uint16_t readCardIntoFile(CommandContext& context, const FileTransfer& transfer,
     const uint32_t n = std::min(remaining, kCommandBlock);
     showPosition(context.progress, address);
     const uint16_t read = context.access.cardRead(requestAt(context, address), buffer.data(), n);
-    if (read != R_SUCCESS) return removalAware(read);
+    if (read != R_SUCCESS) return removalAware(context.access, context.area.socket, read);
     for (uint32_t i = 0; i < n; ++i) {
       if (context.files.putB(&file.handle(), address + i, buffer[i]) < 0) return R_FILE_ERROR;
     }
@@ -123,10 +123,11 @@ uint16_t writeFileToCard(CommandContext& context, const FileTransfer& transfer, 
     if (address + uint64_t{n} > end) {
       const uint32_t inside = static_cast<uint32_t>(end - address);
       const uint16_t written = context.access.cardWrite(requestAt(context, address), buffer.data(), inside);
-      return written == R_SUCCESS ? uint16_t{cardservice::CS_BAD_OFFSET} : removalAware(written);
+      return written == R_SUCCESS ? uint16_t{cardservice::CS_BAD_OFFSET}
+                                  : removalAware(context.access, context.area.socket, written);
     }
     const uint16_t written = context.access.cardWrite(requestAt(context, address), buffer.data(), n);
-    if (written != R_SUCCESS) return removalAware(written);
+    if (written != R_SUCCESS) return removalAware(context.access, context.area.socket, written);
     remaining -= n;
     if (!context.progress.step()) return R_STOPPED;
   }
@@ -167,7 +168,7 @@ CompareOutcome compareCardWithFile(CommandContext& context, const FileTransfer& 
       return endWith(cardservice::CS_BAD_OFFSET);
     const uint32_t address = static_cast<uint32_t>(cardAddress);
     const uint16_t read = context.access.cardRead(requestAt(context, address), fromCard.data(), n);
-    if (read != R_SUCCESS) return endWith(removalAware(read));
+    if (read != R_SUCCESS) return endWith(removalAware(context.access, context.area.socket, read));
     for (uint32_t i = 0; i < n; ++i) {
       if (fromCard[i] == fromFile[i]) continue;
       outcome.differed = true;
@@ -218,7 +219,8 @@ uint16_t fileToCard(CommandContext& context, const FileTransfer& transfer) {
   // An ATA card holds written sectors in its cache: what was written, also
   // before a failure, is flushed. A card that is gone has nothing to flush.
   if (context.area.deviceType == kTypeAta && result != R_CARD_REMOVED) {
-    const uint16_t flushed = removalAware(context.access.cardFlush(context.area.socket));
+    const uint16_t flushed =
+        removalAware(context.access, context.area.socket, context.access.cardFlush(context.area.socket));
     if (result == R_SUCCESS) result = flushed;
   }
   return result;

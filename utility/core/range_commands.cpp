@@ -164,14 +164,17 @@ uint16_t eraseRange(CommandContext& context, uint32_t start, uint32_t length) {
   for (uint32_t block = 0; block < blocks; ++block) {
     if (uint16_t result = cardStillThere(context.access, context.area.socket)) return result;
     progress.at(address);
-    if (uint16_t result = context.access.cardErase(windowRequest(context, address), unit)) return result;
+    if (uint16_t result = removalAware(context.access, context.area.socket,
+                                       context.access.cardErase(windowRequest(context, address), unit)))
+      return result;
     address += unit;
     if (!progress.step()) return R_STOPPED;
   }
   if (rest == 0) return R_SUCCESS;
   if (uint16_t result = cardStillThere(context.access, context.area.socket)) return result;
   progress.at(address);
-  return context.access.cardErase(windowRequest(context, address), rest);
+  return removalAware(context.access, context.area.socket,
+                      context.access.cardErase(windowRequest(context, address), rest));
 }
 
 uint16_t eraseCheckRange(CommandContext& context, uint32_t start, uint32_t length) {
@@ -182,7 +185,9 @@ uint16_t eraseCheckRange(CommandContext& context, uint32_t start, uint32_t lengt
     const uint32_t address = start + block.offset;
     if (uint16_t result = cardStillThere(context.access, context.area.socket)) return result;
     progress.at(address);
-    if (uint16_t result = context.access.cardRead(windowRequest(context, address), buffer.data(), block.size))
+    if (uint16_t result =
+            removalAware(context.access, context.area.socket,
+                         context.access.cardRead(windowRequest(context, address), buffer.data(), block.size)))
       return result;
     const auto end = buffer.begin() + block.size;
     const auto found = std::find_if(buffer.begin(), end, [](uint8_t byte) { return byte != 0xFF; });
@@ -215,8 +220,9 @@ uint16_t fillRange(CommandContext& context, uint32_t start, uint32_t end, std::s
     const uint32_t address = start + block.offset;
     if ((result = cardStillThere(context.access, context.area.socket))) break;
     progress.at(address);
-    if ((result =
-             context.access.cardWrite(windowRequest(context, address), buffer.data() + phase, block.size)))
+    if ((result = removalAware(
+             context.access, context.area.socket,
+             context.access.cardWrite(windowRequest(context, address), buffer.data() + phase, block.size))))
       break;
     phase += phaseStep;
     if (phase >= patternLength) phase -= patternLength;
@@ -240,11 +246,13 @@ uint16_t moveRange(CommandContext& context, uint32_t start, uint32_t length, uin
     const Block block = walk.next();
     if ((result = cardStillThere(context.access, context.area.socket))) break;
     progress.at(start + block.offset);
-    if ((result = context.access.cardRead(windowRequest(context, start + block.offset), buffer.data(),
-                                          block.size)))
+    if ((result = removalAware(context.access, context.area.socket,
+                               context.access.cardRead(windowRequest(context, start + block.offset),
+                                                       buffer.data(), block.size))))
       break;
-    if ((result = context.access.cardWrite(windowRequest(context, destination + block.offset), buffer.data(),
-                                           block.size)))
+    if ((result = removalAware(context.access, context.area.socket,
+                               context.access.cardWrite(windowRequest(context, destination + block.offset),
+                                                        buffer.data(), block.size))))
       break;
     if (!progress.step()) {
       result = R_STOPPED;
@@ -272,11 +280,14 @@ uint16_t cardToCard(CommandContext& context, uint32_t start, uint32_t length,
     if ((result = pair.cardsStillThere())) break;
     progress.at(start + block.offset);
     if ((result = pair.beforeSource())) break;
-    if ((result = context.access.cardRead(windowRequest(context, start + block.offset), buffer.data(),
-                                          block.size)))
+    if ((result = removalAware(context.access, context.area.socket,
+                               context.access.cardRead(windowRequest(context, start + block.offset),
+                                                       buffer.data(), block.size))))
       break;
     if ((result = pair.beforeDestination())) break;
-    if ((result = context.access.cardWrite(pair.destinationRequest(block.offset), buffer.data(), block.size)))
+    if ((result = removalAware(
+             context.access, destination.socket,
+             context.access.cardWrite(pair.destinationRequest(block.offset), buffer.data(), block.size))))
       break;
     if (!progress.step()) result = R_STOPPED;
   }
@@ -299,9 +310,14 @@ uint16_t compareCards(CommandContext& context, uint32_t start, uint32_t length,
     if ((result = pair.cardsStillThere())) break;
     progress.at(address);
     if ((result = pair.beforeSource())) break;
-    if ((result = context.access.cardRead(windowRequest(context, address), source.data(), block.size))) break;
+    if ((result = removalAware(
+             context.access, context.area.socket,
+             context.access.cardRead(windowRequest(context, address), source.data(), block.size))))
+      break;
     if ((result = pair.beforeDestination())) break;
-    if ((result = context.access.cardRead(pair.destinationRequest(block.offset), other.data(), block.size)))
+    if ((result = removalAware(
+             context.access, destination.socket,
+             context.access.cardRead(pair.destinationRequest(block.offset), other.data(), block.size))))
       break;
     for (uint32_t i = 0; i < block.size && !declined; ++i) {
       if (source[i] == other[i]) continue;

@@ -128,7 +128,9 @@ uint16_t searchRange(CommandContext& context, const SearchBounds& bounds, std::s
     else
       into += carried;
     const SlotRequest request{context.area.socket, context.area.space, address};
-    if (uint16_t result = context.access.cardRead(request, into, size)) return result;
+    if (uint16_t result =
+            removalAware(context.access, context.area.socket, context.access.cardRead(request, into, size)))
+      return result;
 
     const size_t scanned = size + carried;
     const uint32_t base = row.backward ? address : address - static_cast<uint32_t>(carried);

@@ -189,6 +189,7 @@ TEST_F(RangeCommands, ACardPulledBetweenBlocksEndsTheCommandWith270BeforeTheNext
   progress.betweenBlocks = [&](int step) {
     if (step == 1) {
       ASSERT_EQ(zrb2x::virt::removeCard(readers[1]), "");
+      pollSockets(access);  // as the progress window's message turn lets it
     }
   };
   manager.calls.clear();
@@ -201,11 +202,47 @@ TEST_F(RangeCommands, ACardPulledBetweenBlocksEndsTheCommandWith270BeforeTheNext
   progress.betweenBlocks = [&](int step) {
     if (step == 1) {
       ASSERT_EQ(zrb2x::virt::removeCard(readers[0]), "");
+      pollSockets(access);
     }
   };
   manager.calls.clear();
   EXPECT_EQ(moveRange(context, 0, 0x30000, 0x100), R_CARD_REMOVED);
   EXPECT_EQ(manager.callsOf(FN_WRITE).size(), 1u);
+}
+
+TEST_F(RangeCommands,
+       ACardPulledBeforeThePollSawItEndsWith270AtTheNextCardCallWithoutAStatusRequestPerBlock) {
+  cards({CardTemplate::Sram}, 0x40000);
+  CommandContext context = on(0);
+  // A loop that meets no failure asks no status at all.
+  manager.calls.clear();
+  EXPECT_EQ(fillRange(context, 0, 0x2FFFF, std::vector<uint8_t>{1, 2}), R_SUCCESS);
+  EXPECT_EQ(manager.callsOf(FN_STATUS).size(), 0u);
+  progress.betweenBlocks = [&](int step) {
+    if (step == 1) {
+      ASSERT_EQ(zrb2x::virt::removeCard(readers[0]), "");
+    }
+  };
+  using Loop = std::function<uint16_t()>;
+  const Loop loops[] = {
+      [&] { return eraseRange(context, 0, 0x30000); },
+      [&] { return eraseCheckRange(context, 0, 0x30000); },
+      [&] {
+        return fillRange(context, 0, 0x2FFFF, std::vector<uint8_t>{1, 2});
+      },
+      [&] { return moveRange(context, 0, 0x20000, 0x20000); },
+  };
+  for (const Loop& loop : loops) {
+    progress.stepped = 0;
+    manager.calls.clear();
+    EXPECT_EQ(loop(), R_CARD_REMOVED);
+    // One, after the failed call, to tell a pulled card from a failing one.
+    EXPECT_EQ(manager.callsOf(FN_STATUS).size(), 1u);
+    // Erased, so that the erase check finds nothing in the first block.
+    zrb2x::virt::InsertOptions erased;
+    erased.image = imageFile(0x40000, [](uint32_t) { return uint8_t{0xFF}; });
+    ASSERT_EQ(zrb2x::virt::insertCard(readers[0], CardTemplate::Sram, erased), "");
+  }
 }
 
 TEST_F(RangeCommands, CardCopyWithinOneSocketSelectsTheRegionsAroundEveryBlock) {

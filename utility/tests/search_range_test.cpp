@@ -217,12 +217,25 @@ TEST_F(SearchRangeTest, ACardPulledDuringTheSearchStopsItAtTheNextBlock) {
   card({});
   progress.onStep = [&](int) {
     EXPECT_EQ(zrb2x::virt::removeCard(readers[0]), "");
+    pollSockets(access);  // as the progress window's message turn lets it
     return true;
   };
   uint16_t result = 0;
   EXPECT_EQ(search(0, kCardSize - 1, {1}, kForward, &result), std::nullopt);
   EXPECT_EQ(result, R_CARD_REMOVED);
   EXPECT_EQ(progress.positions.size(), 1u);
+
+  // Pulled before the poll saw it: the next read fails and says why.
+  ASSERT_EQ(zrb2x::virt::insertCard(readers[0], CardTemplate::Sram, {}), "");
+  pollSockets(access);
+  progress.positions.clear();
+  progress.onStep = [&](int) {
+    EXPECT_EQ(zrb2x::virt::removeCard(readers[0]), "");
+    return true;
+  };
+  EXPECT_EQ(search(0, kCardSize - 1, {1}, kForward, &result), std::nullopt);
+  EXPECT_EQ(result, R_CARD_REMOVED);
+  EXPECT_EQ(progress.positions.size(), 2u);
 }
 
 // F3 and F4 from the caret: the range each repeat searches, and the walk

@@ -1,0 +1,81 @@
+// convert: one image file into another through the image file interface.
+#include "command_run.h"
+
+#include <filesystem>
+#include <system_error>
+#include "file_commands.h"
+#include "image_file_api.h"
+
+namespace tesselcmd {
+
+using namespace tessel;
+
+namespace {
+
+// Closes a handle on every way out.
+class OpenFile {
+ public:
+  explicit OpenFile(const ImageFileApi& files) : files_(files) {}
+  ~OpenFile() {
+    if (open_) files_.close(&handle_);
+  }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  bool open(const std::string& path, int32_t direction, int32_t type) {
+    open_ = files_.open(&handle_, path.c_str(), direction, type) == 0;
+    return open_;
+  }
+  int32_t close() {
+    open_ = false;
+    return files_.close(&handle_);
+  }
+  HexoHandle* handle() { return &handle_; }
+
+ private:
+  const ImageFileApi& files_;
+  HexoHandle handle_{};
+  bool open_ = false;
+};
+
+}  // namespace
+
+int Run::convert() {
+  const std::string& in = invocation_.operands[0];
+  const std::string& out = invocation_.operands[1];
+  const ImageFileApi& files = watch_.files();
+  // Written under a temporary name that replaces OUT only when complete, as
+  // the card utility writes a file, so that a failure leaves OUT as it was.
+  const std::string temporary = temporaryPathFor(out);
+  bool complete = false;
+  {
+    OpenFile source(files), target(files);
+    if (!source.open(in, hexo::MODE_READ, invocation_.from)) return fileFailure(in);
+    if (!target.open(temporary, hexo::MODE_WRITE, resolvedType(invocation_.to, out))) return fileFailure(out);
+    complete = true;
+    for (;;) {
+      uint32_t address = 0;
+      const int32_t byte = files.getB(source.handle(), &address);
+      if (byte < 0) {
+        // The data ends cleanly only at the end of a complete file.
+        complete = files.isEof(source.handle()) != 0 && files.getError(source.handle()) == 0;
+        if (!complete && !watch_.firstError()) watch_.note(source.handle(), 5);
+        break;
+      }
+      if (files.putB(target.handle(), address, byte) < 0) {
+        complete = false;
+        break;
+      }
+    }
+    source.close();
+    if (target.close() != 0) complete = false;
+  }
+  std::error_code error;
+  if (complete) std::filesystem::rename(temporary, out, error);
+  if (!complete || error) {
+    std::filesystem::remove(temporary, error);
+    return fileFailure(out);
+  }
+  return kExitSuccess;
+}
+
+}  // namespace tesselcmd

@@ -1,0 +1,32 @@
+// tesselcmd: the card utility's operations from a command line. This is its
+// portable whole; the Windows program only binds the card manager and the
+// image file library, and hands over its arguments and streams.
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <span>
+#include <string>
+
+#include "binding/card_manager_calls.h"
+
+struct ImageFileApi;
+
+namespace tesselcmd {
+
+struct ToolIo {
+  std::ostream& out;  // what a command produces: lists, CIS text, checksums
+  std::ostream& err;  // messages, one line each, and progress
+  bool errIsConsole = false;
+  cardservice::BindableCardManager& cards;
+  const ImageFileApi& files;
+  // The image file library's own text of an error code; empty when the
+  // caller has none to offer.
+  std::function<std::string(int32_t)> fileErrorText;
+};
+
+// Runs one command line (without the program's name) and returns the exit
+// code: 0 success, 1 differences or a byte not blank, 2 usage, 3 card, 4 file.
+int run(std::span<const std::string> arguments, ToolIo& io);
+
+}  // namespace tesselcmd
