@@ -315,7 +315,7 @@ TEST_F(FileCommands, CompareAsksAtEachDifferenceAndTellsOnlyOfACleanComparison) 
   EXPECT_EQ(compareWithFile(c, {0, 0x20000, other, kBinary, 0}), R_SUCCESS);
   char expected[128];
   std::snprintf(expected, sizeof expected,
-                "相違が見つかりました \rAddress=0010005 CARD=%0.2X  FILE=11\r続けますか？", card[0x10005]);
+                "相違が見つかりました \rAddress=0010005 CARD=%02X  FILE=11\r続けますか？", card[0x10005]);
   EXPECT_EQ(messages.shown, (std::vector<std::string>{expected}));
 
   // Yes to both: the comparison goes to its end, but it did find differences.
