@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "card_messages.h"
+#include "command_support.h"
 #include "device_tables.h"
 #include "image_file_api.h"
 #include "image_file_reader.h"
@@ -28,47 +29,6 @@ void showPosition(Progress& progress, uint64_t address) {
   std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(address));
   progress.setPosition(text);
 }
-
-// The progress window is closed on every way out of a loop.
-class ProgressRun {
- public:
-  ProgressRun(Progress& progress, uint32_t steps, uint16_t caption) : progress_(progress) {
-    progress_.start(steps, text(caption));
-  }
-  ~ProgressRun() { progress_.close(); }
-  ProgressRun(const ProgressRun&) = delete;
-  ProgressRun& operator=(const ProgressRun&) = delete;
-
- private:
-  Progress& progress_;
-};
-
-// The image file is closed on every way out too; the result of closing a
-// file that was written is taken by hand before.
-class OpenImageFile {
- public:
-  explicit OpenImageFile(const ImageFileApi& files) : files_(files) {}
-  ~OpenImageFile() {
-    if (open_) files_.close(&handle_);
-  }
-  OpenImageFile(const OpenImageFile&) = delete;
-  OpenImageFile& operator=(const OpenImageFile&) = delete;
-
-  bool open(const std::string& path, int32_t direction, int32_t type) {
-    open_ = files_.open(&handle_, path.c_str(), direction, type) == 0;
-    return open_;
-  }
-  int32_t close() {
-    open_ = false;
-    return files_.close(&handle_);
-  }
-  HexoHandle& handle() { return handle_; }
-
- private:
-  const ImageFileApi& files_;
-  HexoHandle handle_{};
-  bool open_ = false;
-};
 
 cardservice::SlotRequest requestAt(const CommandContext& context, uint32_t address) {
   return cardservice::SlotRequest{context.area.socket, context.area.space, address};
@@ -195,7 +155,7 @@ uint16_t cardToFile(CommandContext& context, const FileTransfer& transfer) {
   if (!file.open(temporary, kWrite, transfer.fileType)) return R_FILE_ERROR;
   uint16_t result;
   {
-    ProgressRun progress(context.progress, transfer.length / kCommandBlock, sid::kCaptionCardToFile);
+    ProgressRun progress(context.progress, sid::kCaptionCardToFile, transfer.length / kCommandBlock);
     result = readCardIntoFile(context, transfer, file);
   }
   // Closing writes the last record and the end record: a failure there
@@ -214,7 +174,7 @@ uint16_t fileToCard(CommandContext& context, const FileTransfer& transfer) {
   OpenImageFile file(context.files);
   if (!file.open(transfer.path, kRead, transfer.fileType)) return R_FILE_ERROR;
   const uint32_t block = context.area.deviceType == kTypeEeprom ? kEepromBlock : kCommandBlock;
-  ProgressRun progress(context.progress, transfer.length / block, sid::kCaptionFileToCard);
+  ProgressRun progress(context.progress, sid::kCaptionFileToCard, transfer.length / block);
   uint16_t result = writeFileToCard(context, transfer, file.handle());
   // An ATA card holds written sectors in its cache: what was written, also
   // before a failure, is flushed. A card that is gone has nothing to flush.
@@ -231,7 +191,7 @@ uint16_t compareWithFile(CommandContext& context, const FileTransfer& transfer) 
   if (!file.open(transfer.path, kRead, transfer.fileType)) return R_FILE_ERROR;
   CompareOutcome outcome;
   {
-    ProgressRun progress(context.progress, transfer.length / kCommandBlock, sid::kCaptionComparing);
+    ProgressRun progress(context.progress, sid::kCaptionComparing, transfer.length / kCommandBlock);
     outcome = compareCardWithFile(context, transfer, file.handle());
   }
   file.close();

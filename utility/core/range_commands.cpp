@@ -9,6 +9,7 @@
 
 #include "card_messages.h"
 #include "card_service.h"
+#include "command_support.h"
 #include "device_tables.h"
 #include "result_codes.h"
 #include "socket_records.h"
@@ -22,34 +23,6 @@ using cardservice::SlotRequest;
 constexpr uint16_t kTypeSram = 0;
 constexpr uint16_t kTypeEeprom = 1;
 constexpr uint32_t kEepromEraseBlock = 512;
-
-// Shows the progress window for the life of a loop, so that every way out
-// of the loop closes it.
-class ProgressRun {
- public:
-  ProgressRun(Progress& progress, uint16_t caption, uint32_t steps) : progress_(progress) {
-    progress_.start(steps, text(caption));
-  }
-  ~ProgressRun() { finish(); }
-  ProgressRun(const ProgressRun&) = delete;
-  ProgressRun& operator=(const ProgressRun&) = delete;
-
-  void at(uint32_t address) {
-    char position[16];
-    std::snprintf(position, sizeof position, "%08x", static_cast<unsigned>(address));
-    progress_.setPosition(position);
-  }
-  bool step() { return progress_.step(); }
-  // Closes the window before a closing message, which must not sit behind it.
-  void finish() {
-    if (open_) progress_.close();
-    open_ = false;
-  }
-
- private:
-  Progress& progress_;
-  bool open_ = true;
-};
 
 SlotRequest windowRequest(const CommandContext& context, uint32_t offset) {
   return SlotRequest{context.area.socket, context.area.space, offset};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "card_presence.h"
+#include "command_support.h"
 #include "result_codes.h"
 #include "texts.h"
 
@@ -76,27 +77,6 @@ constexpr ScannerRow kScanners[4] = {
     {backwardMismatch, true, false},
 };
 
-// The progress window for the life of the search, closed on every way out.
-class SearchProgress {
- public:
-  SearchProgress(Progress& progress, uint32_t steps) : progress_(progress) {
-    progress_.start(steps, text(sid::kCaptionSearching));
-  }
-  ~SearchProgress() { progress_.close(); }
-  SearchProgress(const SearchProgress&) = delete;
-  SearchProgress& operator=(const SearchProgress&) = delete;
-
-  void at(uint32_t address) {
-    char position[16];
-    std::snprintf(position, sizeof position, "%08x", static_cast<unsigned>(address));
-    progress_.setPosition(position);
-  }
-  bool step() { return progress_.step(); }
-
- private:
-  Progress& progress_;
-};
-
 }  // namespace
 
 uint16_t searchRange(CommandContext& context, const SearchBounds& bounds, std::span<const uint8_t> pattern,
@@ -115,7 +95,8 @@ uint16_t searchRange(CommandContext& context, const SearchBounds& bounds, std::s
   // outside [start, end] is no candidate in either direction.
   std::vector<uint8_t> buffer(kCommandBlock + kMaxSearchPattern - 1);
   size_t carried = 0;
-  SearchProgress progress(context.progress, static_cast<uint32_t>(length / kCommandBlock));
+  ProgressRun progress(context.progress, sid::kCaptionSearching,
+                       static_cast<uint32_t>(length / kCommandBlock));
   for (uint64_t remaining = length; remaining > 0;) {
     const uint32_t size = static_cast<uint32_t>(std::min<uint64_t>(remaining, kCommandBlock));
     const uint32_t address =

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include "command_support.h"
 #include "file_commands.h"
 #include "image_file_api.h"
 
@@ -10,34 +11,7 @@ namespace tesselcmd {
 
 using namespace tessel;
 
-namespace {
-
-// Closes a handle on every way out.
-class OpenFile {
- public:
-  explicit OpenFile(const ImageFileApi& files) : files_(files) {}
-  ~OpenFile() {
-    if (open_) files_.close(&handle_);
-  }
-  OpenFile(const OpenFile&) = delete;
-  OpenFile& operator=(const OpenFile&) = delete;
-  bool open(const std::string& path, int32_t direction, int32_t type) {
-    open_ = files_.open(&handle_, path.c_str(), direction, type) == 0;
-    return open_;
-  }
-  int32_t close() {
-    open_ = false;
-    return files_.close(&handle_);
-  }
-  HexoHandle* handle() { return &handle_; }
-
- private:
-  const ImageFileApi& files_;
-  HexoHandle handle_{};
-  bool open_ = false;
-};
-
-}  // namespace
+namespace {}  // namespace
 
 int Run::convert() {
   const std::string& in = invocation_.operands[0];
@@ -48,20 +22,20 @@ int Run::convert() {
   const std::string temporary = temporaryPathFor(out);
   bool complete = false;
   {
-    OpenFile source(files), target(files);
+    OpenImageFile source(files), target(files);
     if (!source.open(in, hexo::MODE_READ, invocation_.from)) return fileFailure(in);
     if (!target.open(temporary, hexo::MODE_WRITE, resolvedType(invocation_.to, out))) return fileFailure(out);
     complete = true;
     for (;;) {
       uint32_t address = 0;
-      const int32_t byte = files.getB(source.handle(), &address);
+      const int32_t byte = files.getB(&source.handle(), &address);
       if (byte < 0) {
         // The data ends cleanly only at the end of a complete file.
-        complete = files.isEof(source.handle()) != 0 && files.getError(source.handle()) == 0;
-        if (!complete && !watch_.firstError()) watch_.note(source.handle(), 5);
+        complete = files.isEof(&source.handle()) != 0 && files.getError(&source.handle()) == 0;
+        if (!complete && !watch_.firstError()) watch_.note(&source.handle(), 5);
         break;
       }
-      if (files.putB(target.handle(), address, byte) < 0) {
+      if (files.putB(&target.handle(), address, byte) < 0) {
         complete = false;
         break;
       }
