@@ -141,16 +141,18 @@ class TesselCmd : public ::testing::Test {
     delete readers_;
   }
 
-  // tesselcmd.exe with `arguments` (each quoted), stdout and stderr to files.
-  Outcome tool(const std::vector<std::string>& arguments) {
+  // tesselcmd.exe with `arguments` (each quoted), stdout and stderr to files;
+  // stdout to `stdoutHandle` instead when one is given.
+  Outcome tool(const std::vector<std::string>& arguments, HANDLE stdoutHandle = nullptr) {
     const std::wstring program =
         std::filesystem::path(zrb::test::deliverableDirectory() + "\\tesselcmd.exe").wstring();
     std::wstring line = L"\"" + program + L"\"";
     for (const std::string& argument : arguments) line += L" " + quoted(argument);
     const std::filesystem::path outPath = files / "stdout.txt", errPath = files / "stderr.txt";
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE out =
-        CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    HANDLE out = stdoutHandle ? stdoutHandle
+                              : CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                            CREATE_ALWAYS, 0, nullptr);
     HANDLE err =
         CreateFileW(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
     EXPECT_NE(out, INVALID_HANDLE_VALUE);
@@ -172,7 +174,7 @@ class TesselCmd : public ::testing::Test {
     } else {
       ADD_FAILURE() << "tesselcmd.exe did not start: " << GetLastError();
     }
-    CloseHandle(out);
+    if (!stdoutHandle) CloseHandle(out);
     CloseHandle(err);
     outcome.out = contents(outPath);
     outcome.err = contents(errPath);
@@ -345,6 +347,17 @@ TEST_F(TesselCmd, ExitCodesNameUsageCardAndFileFailures) {
   run = tool({"write", "1", path("missing.bin")});
   EXPECT_EQ(run.code, 4u);
   EXPECT_TRUE(has(run.err, HEXO_ERROR_TEXT_1)) << run.err;
+  // Output that cannot be delivered (the reader of its pipe has gone) is a
+  // failure, not a listing a script would take as complete.
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
+  CloseHandle(readEnd);
+  run = tool({"list"}, writeEnd);
+  CloseHandle(writeEnd);
+  EXPECT_EQ(run.code, 4u) << run.err;
+  EXPECT_TRUE(has(run.err, "output could not be written")) << run.err;
+
   writeFile(files / "bad.hex", ":10000000ZZ\r\n");
   run = tool({"write", "1", path("bad.hex")});
   EXPECT_EQ(run.code, 4u);
