@@ -91,7 +91,8 @@ int Run::cis() {
     }
     if (!first) io_.out << '\n';
     first = false;
-    io_.out << withNewlines(::cis::describeRecord(*copies[index]));
+    const std::string described = withNewlines(::cis::describeRecord(*copies[index]));
+    io_.out << (io_.fromShiftJis ? io_.fromShiftJis(described) : described);
   }
   return kExitSuccess;
 }

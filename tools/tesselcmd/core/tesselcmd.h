@@ -7,6 +7,7 @@
 #include <ostream>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "binding/card_manager_calls.h"
 
@@ -23,6 +24,10 @@ struct ToolIo {
   // The image file library's own text of an error code; empty when the
   // caller has none to offer.
   std::function<std::string(int32_t)> fileErrorText;
+  // Everything the tool writes is UTF-8 except the CIS library's
+  // descriptions, which are Shift-JIS; this turns them into UTF-8 so that
+  // one stream never mixes the two. Without it the bytes pass unchanged.
+  std::function<std::string(std::string_view)> fromShiftJis;
 };
 
 // Runs one command line (without the program's name) and returns the exit

@@ -2,6 +2,7 @@
 // tool prints, and the exit code, for each command and each way it ends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "result_lines.h"
@@ -142,6 +143,17 @@ TEST_F(ToolTest, CisAsTextAndAsBytes) {
   ASSERT_EQ(tool({"cis", "1"}), kExitSuccess) << err.str();
   EXPECT_TRUE(has(out.str(), "VIRTUAL MEMORY CARD")) << out.str();
   EXPECT_FALSE(has(out.str(), "\r"));
+  // Each description, and only that, goes through the Windows program's
+  // Shift-JIS conversion: the raw bytes and the messages are UTF-8 already.
+  const std::string described = out.str();
+  io.fromShiftJis = [](std::string_view sjis) { return "<" + std::string(sjis) + ">"; };
+  ASSERT_EQ(tool({"cis", "1"}), kExitSuccess);
+  std::string unwrapped = out.str();
+  EXPECT_TRUE(unwrapped.starts_with("<")) << unwrapped;
+  EXPECT_EQ(std::count(unwrapped.begin(), unwrapped.end(), '<'), 2) << unwrapped;  // two tuples
+  std::erase(unwrapped, '<');
+  std::erase(unwrapped, '>');
+  EXPECT_EQ(unwrapped, described);
   ASSERT_EQ(tool({"cis", "1", "--raw"}), kExitSuccess);
   // The device information tuple first, at address 0, then the version strings.
   EXPECT_TRUE(out.str().starts_with("00000000  01 ")) << out.str();
@@ -191,7 +203,7 @@ class UnloadableManager final : public cardservice::BindableCardManager {
 
 TEST_F(ToolTest, ACardManagerThatCannotBeBoundIsACardError) {
   UnloadableManager unloadable;
-  ToolIo noManager{out, err, false, unloadable, imageFileApi(), {}};
+  ToolIo noManager{out, err, false, unloadable, imageFileApi(), {}, {}};
   const std::vector<std::string> arguments{"list"};
   EXPECT_EQ(run(arguments, noManager), kExitCard);
   EXPECT_EQ(err.str(), "tesselcmd: card error: the card manager cannot be used\n");

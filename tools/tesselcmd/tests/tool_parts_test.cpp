@@ -11,6 +11,7 @@
 #include "result_lines.h"
 #include "texts.h"
 #include "tool_ports.h"
+#include "utf8_prefix.h"
 
 namespace tesselcmd {
 namespace {
@@ -85,6 +86,23 @@ TEST(ConsoleProgress, DrawsPercentAndSpeedOnlyWhenShown) {
   EXPECT_TRUE(hidden.str().empty());
   EXPECT_NE(shown.str().find("read 100%"), std::string::npos) << shown.str();
   EXPECT_EQ(shown.str().back(), '\n');
+}
+
+// A console write that ended inside a character would show it as two wrong ones.
+TEST(Utf8Prefix, HoldsBackOnlyAnUnfinishedLastCharacter) {
+  const std::string katakana = "\xEF\xBE\x83";  // half-width TE, three bytes
+  const std::string four = "\xF0\x9F\x98\x80";
+  EXPECT_EQ(completeUtf8Prefix(""), 0u);
+  EXPECT_EQ(completeUtf8Prefix("ab\n"), 3u);
+  EXPECT_EQ(completeUtf8Prefix("a" + katakana), 4u);
+  EXPECT_EQ(completeUtf8Prefix("a" + katakana.substr(0, 1)), 1u);
+  EXPECT_EQ(completeUtf8Prefix("a" + katakana.substr(0, 2)), 1u);
+  EXPECT_EQ(completeUtf8Prefix("a" + four.substr(0, 3)), 1u);
+  EXPECT_EQ(completeUtf8Prefix("a" + four), 5u);
+  EXPECT_EQ(completeUtf8Prefix("\xC3\xA9"), 2u);
+  // Bytes that belong to no sequence are not held back for ever.
+  EXPECT_EQ(completeUtf8Prefix("a\x80\x80\x80"), 4u);
+  EXPECT_EQ(completeUtf8Prefix("\xFF"), 1u);
 }
 
 }  // namespace
