@@ -11,6 +11,8 @@
 #include "hexo32.h"  // HEXO_API, the exports' calling convention
 #include "hexo_handle.h"
 
+// File names are UTF-8 on both builds: the Windows one spells them in the
+// system's ANSI code page for hexo32.dll.
 struct ImageFileApi {
   const char* name;  // "core" or "hexo32.dll"
   int32_t(HEXO_API* open)(HexoHandle* handle, const char* path, int32_t direction, int32_t type);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "image_file_api.h"
@@ -11,6 +12,13 @@
 #include "user_ports.h"
 
 namespace tessel {
+
+// A file name as the programs hold it (UTF-8) as the file system takes it:
+// on Windows the UTF-8 is converted to the system's wide names, never read in
+// the ANSI code page.
+inline std::filesystem::path pathFromUtf8(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 // Shows the progress window for the life of a loop, so that every way out
 // of the loop closes it.

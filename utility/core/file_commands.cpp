@@ -40,7 +40,7 @@ uint16_t endOfData(const ImageFileReader& reader) { return reader.endedCleanly()
 
 void removeQuietly(const std::string& path) {
   std::error_code ignored;
-  std::filesystem::remove(std::filesystem::path(path), ignored);
+  std::filesystem::remove(pathFromUtf8(path), ignored);
 }
 
 uint16_t readCardIntoFile(CommandContext& context, const FileTransfer& transfer, OpenImageFile& file) {
@@ -163,7 +163,7 @@ uint16_t cardToFile(CommandContext& context, const FileTransfer& transfer) {
   if (file.close() != 0 && result == R_SUCCESS) result = R_FILE_ERROR;
   if (result == R_SUCCESS) {
     std::error_code error;
-    std::filesystem::rename(std::filesystem::path(temporary), std::filesystem::path(transfer.path), error);
+    std::filesystem::rename(pathFromUtf8(temporary), pathFromUtf8(transfer.path), error);
     if (error) result = R_FILE_ERROR;
   }
   if (result != R_SUCCESS) removeQuietly(temporary);

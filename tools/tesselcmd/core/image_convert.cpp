@@ -44,9 +44,9 @@ int Run::convert() {
     if (target.close() != 0) complete = false;
   }
   std::error_code error;
-  if (complete) std::filesystem::rename(temporary, out, error);
+  if (complete) std::filesystem::rename(tessel::pathFromUtf8(temporary), tessel::pathFromUtf8(out), error);
   if (!complete || error) {
-    std::filesystem::remove(temporary, error);
+    std::filesystem::remove(tessel::pathFromUtf8(temporary), error);
     return fileFailure(out);
   }
   return kExitSuccess;
