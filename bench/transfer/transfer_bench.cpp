@@ -37,6 +37,7 @@
 #include "scratch_dir.h"
 #include "service_control.h"
 #include "socket_poll.h"
+#include "timing_card_manager.h"
 #include "virtual/card_templates.h"
 #include "win/module_dir.h"
 #include "win32_module_loader.h"
@@ -82,31 +83,7 @@ class QuietProgress final : public tessel::Progress {
   uint64_t steps = 0;
 };
 
-// The card manager as bound, with the time spent inside its calls added up,
-// the status requests apart (the loops ask before each block whether the
-// card is still there): what a transfer spends beyond them is the file side
-// and the loop itself.
-class TimingCardManager final : public cardservice::BindableCardManager {
- public:
-  explicit TimingCardManager(cardservice::BindableCardManager& inner) : inner_(inner) {}
-  int32_t bind() override { return inner_.bind(); }
-  void unbind() override { inner_.unbind(); }
-  int32_t veskcm(uint32_t code, uint32_t socket, uint32_t space, uint32_t offset, uint32_t length,
-                 void* data) override {
-    return inner_.veskcm(code, socket, space, offset, length, data);
-  }
-  int32_t service(uint32_t code, const cardservice::SlotRequest* request, void* buffer,
-                  uint32_t bufferLength) override {
-    const auto start = Clock::now();
-    const int32_t result = inner_.service(code, request, buffer, bufferLength);
-    (code == cardservice::FN_STATUS ? inStatus : inData) += Clock::now() - start;
-    return result;
-  }
-  Clock::duration inData{}, inStatus{};
-
- private:
-  cardservice::BindableCardManager& inner_;
-};
+using zrb::bench::TimingCardManager;
 
 // One timed pass over a card: all of it and the parts inside the card manager.
 struct Pass {
