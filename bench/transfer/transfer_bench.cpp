@@ -16,20 +16,18 @@
 // best counts; default 3), --image fills the first card from FILE instead of
 // a pattern, --srec-cat hands in the reference figures that run measured.
 #include <windows.h>
-// After windows.h, on which it builds.
-#include <psapi.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "bench_support.h"
 #include "binding/card_manager_binding.h"
 #include "card_access.h"
 #include "card_command_context.h"
@@ -39,6 +37,7 @@
 #include "scratch_dir.h"
 #include "service_control.h"
 #include "socket_poll.h"
+#include "timing_card_manager.h"
 #include "virtual/card_templates.h"
 #include "win/module_dir.h"
 #include "win32_module_loader.h"
@@ -84,44 +83,7 @@ class QuietProgress final : public tessel::Progress {
   uint64_t steps = 0;
 };
 
-// Image bytes that are not all alike, so that a misplaced block shows.
-void writePattern(const std::filesystem::path& file, uint32_t size, uint8_t seed) {
-  std::vector<uint8_t> block(kCall);
-  std::ofstream out(file, std::ios::binary);
-  for (uint32_t offset = 0; offset < size; offset += kCall) {
-    for (uint32_t i = 0; i < kCall; ++i) {
-      const uint32_t at = offset + i;
-      block[i] = static_cast<uint8_t>(seed + at * 7 + (at >> 16) + (at >> 11));
-    }
-    out.write(reinterpret_cast<const char*>(block.data()), kCall);
-  }
-}
-
-// The card manager as bound, with the time spent inside its calls added up,
-// the status requests apart (the loops ask before each block whether the
-// card is still there): what a transfer spends beyond them is the file side
-// and the loop itself.
-class TimingCardManager final : public cardservice::BindableCardManager {
- public:
-  explicit TimingCardManager(cardservice::BindableCardManager& inner) : inner_(inner) {}
-  int32_t bind() override { return inner_.bind(); }
-  void unbind() override { inner_.unbind(); }
-  int32_t veskcm(uint32_t code, uint32_t socket, uint32_t space, uint32_t offset, uint32_t length,
-                 void* data) override {
-    return inner_.veskcm(code, socket, space, offset, length, data);
-  }
-  int32_t service(uint32_t code, const cardservice::SlotRequest* request, void* buffer,
-                  uint32_t bufferLength) override {
-    const auto start = Clock::now();
-    const int32_t result = inner_.service(code, request, buffer, bufferLength);
-    (code == cardservice::FN_STATUS ? inStatus : inData) += Clock::now() - start;
-    return result;
-  }
-  Clock::duration inData{}, inStatus{};
-
- private:
-  cardservice::BindableCardManager& inner_;
-};
+using zrb::bench::TimingCardManager;
 
 // One timed pass over a card: all of it and the parts inside the card manager.
 struct Pass {
@@ -274,19 +236,6 @@ class Bench {
   const ImageFileApi& files_;
 };
 
-// The peak and the present working set, in KiB.
-struct WorkingSet {
-  size_t peak;
-  size_t now;
-};
-
-WorkingSet workingSet() {
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  return {counters.PeakWorkingSetSize / 1024, counters.WorkingSetSize / 1024};
-}
-
 struct Options {
   uint32_t mib = 16;
   int rounds = 3;
@@ -363,11 +312,11 @@ int run(const Options& options, const std::filesystem::path& folder) {
     largeRead.add(bench.rawPass(cardservice::FN_READ, kLargeSource, largeSize, block.data()));
     largeWrite.add(bench.rawPass(cardservice::FN_WRITE, kLargeTarget, largeSize, block.data()));
   }
-  const WorkingSet before = workingSet();
+  const zrb::bench::WorkingSet before = zrb::bench::workingSet();
   Best toHex, fromHex;
   const bool largeIntact = bench.roundTrip((folder / "large.hex").string(), kIntelHex, kLargeSource,
                                            kLargeTarget, largeSize, toHex, fromHex);
-  const WorkingSet after = workingSet();
+  const zrb::bench::WorkingSet after = zrb::bench::workingSet();
   std::error_code ignored;
   std::filesystem::remove(folder / "large.hex", ignored);
   std::printf("%u MiB SRAM card to Intel HEX and back onto a second card, one round\n", largeSize >> 20);
@@ -410,14 +359,14 @@ bool parse(int argc, char** argv, Options& options) {
 int makeReaders(const std::filesystem::path& folder, uint32_t mib, const std::optional<std::string>& image) {
   const uint32_t size = mib << 20;
   const std::filesystem::path source = image ? std::filesystem::path(*image) : folder / "source.bin";
-  if (!image) writePattern(source, size, 1);
+  if (!image) zrb::bench::writePattern(source, size, 1);
   std::error_code error;
   if (std::filesystem::file_size(source, error) != size) {
     std::printf("the image must hold exactly %u MiB\n", mib);
     return 1;
   }
   const std::filesystem::path large = folder / "large.bin";
-  writePattern(large, size * 4, 2);
+  zrb::bench::writePattern(large, size * 4, 2);
   // Readers r0..r3 become sockets 0..3: source and target of each phase.
   const struct {
     const char* name;
@@ -443,28 +392,10 @@ int makeReaders(const std::filesystem::path& folder, uint32_t mib, const std::op
   return 0;
 }
 
-// Built by appending: GCC 12 warns falsely about a literal plus a temporary.
-void appendQuoted(std::string& line, const std::string& text) {
-  line += " \"";
-  line += text;
-  line += '"';
-}
-
 bool readersMadeByChild(const std::filesystem::path& folder, const Options& options) {
-  char self[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(nullptr, self, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return false;
-  std::string command = "\"";
-  command += self;
-  command += "\" --make-readers";
-  appendQuoted(command, folder.string());
-  command += ' ';
-  command += std::to_string(options.mib);
-  if (options.image) appendQuoted(command, *options.image);
-  const DWORD exitCode = zrb2x::service::test::runProgram(command, 600000);
-  if (exitCode != 0)
-    std::printf("%s\nended with %lu\n", command.c_str(), static_cast<unsigned long>(exitCode));
-  return exitCode == 0;
+  std::vector<std::string> arguments{"--make-readers", folder.string(), std::to_string(options.mib)};
+  if (options.image) arguments.push_back(*options.image);
+  return zrb::bench::runSelf(arguments);
 }
 
 int benchMain(int argc, char** argv) {

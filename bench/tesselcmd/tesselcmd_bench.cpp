@@ -1,0 +1,447 @@
+// The command-line tool's card transfers measured as a script meets them:
+// tesselcmd::run, the entry tesselcmd.exe hands its command line to, reading
+// a virtual SRAM card to a binary and an Intel HEX file and writing each
+// back. The reference beside them is the card manager alone: FN_READ and
+// FN_WRITE over the same card in a bare loop, in calls of 64 KiB (the
+// tool's block), 256 KiB and 1 MiB, so that the same run shows both what the
+// tool adds over calls of its own size and what larger calls would gain.
+//
+// One program measures both ways a program reaches the readers: on the NT
+// family slothub.dll talks to the access service, installed for the run; on
+// Windows 98 (Wine's per-program version, bench/tesselcmd/run sets it) the
+// device library runs in-process and finds the readers through ZRB2X_VIRTUAL.
+// Every file the tool wrote is written back onto a second card, spoilt
+// before, and compared with the first, so that a fast wrong transfer cannot
+// pass; the peak working set is read before the first transfer and after
+// the last, since the tool's loops keep one block whatever the card's size.
+//
+//   tesselcmd_bench [--mib N] [--rounds N]
+//
+// --mib sets the card size (default 64, the largest virtual card), --rounds
+// how often each path is run (the best counts; default 2).
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bench_support.h"
+#include "binding/card_manager_binding.h"
+#include "card_command_context.h"
+#include "image_file_api.h"
+#include "result_lines.h"
+#include "scratch_dir.h"
+#include "service_control.h"
+#include "tesselcmd.h"
+#include "timing_card_manager.h"
+#include "virtual/card_templates.h"
+#include "win/module_dir.h"
+#include "win32_module_loader.h"
+
+namespace {
+
+namespace virt = zrb2x::virt;
+using zrb::bench::TimingCardManager;
+using Clock = TimingCardManager::Clock;
+
+constexpr long kMaxMib = 64;  // a virtual card holds at most 64 MiB
+constexpr uint32_t kToolCall = tessel::kCommandBlock;
+// The bare loop's call sizes; the first is the tool's own.
+constexpr std::array<uint32_t, 3> kCallSizes = {kToolCall, 256 * 1024, 1024 * 1024};
+static_assert(kCallSizes[0] == 64 * 1024, "the first bare loop is the one the tool is measured against");
+
+// Sockets as the card manager numbers them; the tool counts from 1.
+enum Socket : uint8_t { kSource, kTarget, kSockets };
+
+struct Options {
+  uint32_t mib = 64;
+  int rounds = 2;
+};
+
+// One timed pass over a card: all of it and the parts inside the card
+// manager's data and status calls.
+struct Pass {
+  double seconds = 0;
+  double dataSeconds = 0;
+  double statusSeconds = 0;
+};
+
+// The fastest of the rounds: the one the other programs on the machine
+// disturbed least. Empty once any round failed.
+struct Best {
+  std::optional<Pass> pass;
+  bool failed = false;
+  void add(const std::optional<Pass>& next) {
+    if (!next) failed = true;
+    if (failed)
+      pass.reset();
+    else if (!pass || next->seconds < pass->seconds)
+      pass = next;
+  }
+  std::optional<double> rate(uint32_t size) const {
+    if (!pass) return std::nullopt;
+    return size / 1e6 / pass->seconds;
+  }
+};
+
+std::optional<Pass> timed(const TimingCardManager& cards, const std::function<bool()>& run) {
+  using Seconds = std::chrono::duration<double>;
+  const auto dataBefore = cards.inData, statusBefore = cards.inStatus;
+  const auto start = Clock::now();
+  if (!run()) return std::nullopt;
+  return Pass{Seconds(Clock::now() - start).count(), Seconds(cards.inData - dataBefore).count(),
+              Seconds(cards.inStatus - statusBefore).count()};
+}
+
+// The card manager bound for the bench's own calls and let go again before
+// the tool binds it, as two programs would one after the other.
+class BareCards {
+ public:
+  explicit BareCards(TimingCardManager& cards) : cards_(cards) {
+    bound_ = cards_.bind() == cardservice::CS_OK;
+    // Each reader reports its card's arrival once; the status calls take it
+    // so that the data calls after them are not refused for it.
+    for (int pass = 0; bound_ && pass < 2; ++pass)
+      for (uint8_t socket = 0; socket < kSockets; ++socket) {
+        uint8_t status = 0;
+        call(cardservice::FN_STATUS, socket, 0, &status, 1);
+      }
+  }
+  ~BareCards() { cards_.unbind(); }
+  BareCards(const BareCards&) = delete;
+  BareCards& operator=(const BareCards&) = delete;
+
+  bool bound() const { return bound_; }
+
+  int32_t call(uint32_t code, uint8_t socket, uint32_t offset, void* buffer, uint32_t length) {
+    const cardservice::SlotRequest request{socket, 0, offset};
+    return cards_.service(code, &request, buffer, length);
+  }
+
+  // The whole card in calls of `callSize`: the bare loop.
+  std::optional<Pass> pass(uint32_t code, uint8_t socket, uint32_t size, uint32_t callSize, uint8_t* block) {
+    return timed(cards_, [&] {
+      for (uint32_t offset = 0; offset < size; offset += callSize) {
+        if (const int32_t result = call(code, socket, offset, block, callSize); result != 0) {
+          std::printf("bare call %u of %u bytes on socket %u at %08X failed with %d\n",
+                      static_cast<unsigned>(code), callSize, socket, offset, result);
+          return false;
+        }
+      }
+      return true;
+    });
+  }
+
+  // Bytes unlike the source's over the whole target, so that a write that
+  // leaves the card alone is caught by the comparison after it.
+  bool spoil(uint8_t socket, uint32_t size) {
+    std::vector<uint8_t> block(kToolCall, 0xA5);
+    return pass(cardservice::FN_WRITE, socket, size, kToolCall, block.data()).has_value();
+  }
+
+  bool sameBytes(uint8_t first, uint8_t second, uint32_t size) {
+    std::vector<uint8_t> a(kToolCall), b(kToolCall);
+    for (uint32_t offset = 0; offset < size; offset += kToolCall) {
+      if (call(cardservice::FN_READ, first, offset, a.data(), kToolCall) != 0 ||
+          call(cardservice::FN_READ, second, offset, b.data(), kToolCall) != 0) {
+        std::printf("the cards could not be read back at %08X\n", offset);
+        return false;
+      }
+      if (a != b) {
+        const auto at = std::mismatch(a.begin(), a.end(), b.begin()).first - a.begin();
+        std::printf("cards %u and %u differ at %08X: %02X against %02X\n", first, second,
+                    static_cast<unsigned>(offset + at), a[at], b[at]);
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  TimingCardManager& cards_;
+  bool bound_ = false;
+};
+
+struct Figures {
+  std::array<Best, kCallSizes.size()> bareRead, bareWrite;
+  Best readBinary, readHex, writeBinary, writeHex;
+  // A read of one block: what every command costs whatever its size.
+  Best startUp;
+  bool intact = true;
+  zrb::bench::WorkingSet before{}, after{};
+};
+
+class Bench {
+ public:
+  Bench(TimingCardManager& cards, const std::filesystem::path& folder, uint32_t size)
+      : cards_(cards), folder_(folder), size_(size), block_(kCallSizes.back()) {
+    // Card-like bytes for the bare writes; they are spoilt over before any
+    // comparison, so they never count as a copy.
+    for (size_t i = 0; i < block_.size(); ++i) block_[i] = static_cast<uint8_t>(i * 13 + (i >> 9));
+  }
+
+  // One tesselcmd command line, timed from its call to its return, the
+  // binding of the card manager and the file's opening included, as a
+  // script waits for them.
+  std::optional<Pass> tool(std::vector<std::string> arguments) {
+    std::ostringstream out, err;
+    tesselcmd::ToolIo io{out,
+                         err,
+                         false,
+                         cards_,
+                         imageFileApi(),
+                         [](int32_t) { return std::string(); },
+                         [](std::string_view text) { return std::string(text); }};
+    int code = -1;
+    const std::optional<Pass> pass = timed(cards_, [&] {
+      code = tesselcmd::run(arguments, io);
+      return code == tesselcmd::kExitSuccess;
+    });
+    if (!pass) {
+      std::string line = "tesselcmd";
+      for (const std::string& argument : arguments) line += ' ' + argument;
+      std::printf("%s ended with %d\n%s", line.c_str(), code, err.str().c_str());
+    }
+    return pass;
+  }
+
+  bool bare(Figures& figures) {
+    BareCards cards(cards_);
+    if (!cards.bound()) {
+      std::printf("the card manager could not be bound\n");
+      return false;
+    }
+    for (size_t i = 0; i < kCallSizes.size(); ++i) {
+      figures.bareRead[i].add(cards.pass(cardservice::FN_READ, kSource, size_, kCallSizes[i], block_.data()));
+      figures.bareWrite[i].add(
+          cards.pass(cardservice::FN_WRITE, kTarget, size_, kCallSizes[i], block_.data()));
+    }
+    return !figures.bareRead.back().failed && !figures.bareWrite.back().failed;
+  }
+
+  // The source card to a file of `name` and that file onto the spoilt
+  // target card, which must then equal the source.
+  bool roundTrip(const std::string& name, Best& toFile, Best& toCard) {
+    const std::string file = (folder_ / name).string();
+    toFile.add(tool({"read", "1", file}));
+    std::error_code error;
+    if (toFile.failed || std::filesystem::file_size(file, error) == 0 || error) return false;
+    if (BareCards cards(cards_); !cards.bound() || !cards.spoil(kTarget, size_)) return false;
+    toCard.add(tool({"write", "2", file}));
+    if (toCard.failed) return false;
+    BareCards cards(cards_);
+    return cards.bound() && cards.sameBytes(kSource, kTarget, size_);
+  }
+
+  // The rounds interleave the paths, so that a burst of load elsewhere on
+  // the machine falls on one round of each rather than on one path.
+  Figures measure(int rounds) {
+    Figures figures;
+    for (int round = 0; round < rounds && figures.intact; ++round) {
+      figures.intact = bare(figures);
+      if (round == 0) figures.before = zrb::bench::workingSet();
+      if (figures.intact) {
+        figures.startUp.add(tool({"read", "1", (folder_ / "block.bin").string(), "--end", "0xFFFF"}));
+        figures.intact = !figures.startUp.failed;
+      }
+      figures.intact = figures.intact && roundTrip("card.bin", figures.readBinary, figures.writeBinary) &&
+                       roundTrip("card.hex", figures.readHex, figures.writeHex);
+    }
+    figures.after = zrb::bench::workingSet();
+    std::error_code ignored;
+    std::filesystem::remove(folder_ / "card.bin", ignored);
+    std::filesystem::remove(folder_ / "card.hex", ignored);
+    std::filesystem::remove(folder_ / "block.bin", ignored);
+    return figures;
+  }
+
+ private:
+  TimingCardManager& cards_;
+  std::filesystem::path folder_;
+  uint32_t size_;
+  std::vector<uint8_t> block_;
+};
+
+std::string figure(const std::optional<double>& value, const char* format = "%.1f") {
+  if (!value) return "-";
+  char text[32];
+  std::snprintf(text, sizeof text, format, *value);
+  return text;
+}
+
+void bareRow(const char* what, const std::array<Best, kCallSizes.size()>& loops, uint32_t size) {
+  std::printf("  %-28s", what);
+  for (const Best& loop : loops)
+    std::printf(" %9s", loop.failed ? "failed" : figure(loop.rate(size)).c_str());
+  std::printf("\n");
+}
+
+// The tool's speed; its time inside the card manager's data and status
+// calls and outside them (binding, the socket's claim, the file side and
+// the loop); the bare loop's speed in the same direction and call size, and
+// what the tool's time exceeds the bare loop's by, with and without the
+// start-up every command pays once.
+void toolRow(const char* what, const Best& tool, const Best& bare, const Best& startUp, uint32_t size) {
+  std::optional<double> data, status, rest, overhead, overheadAfterStart;
+  if (tool.pass) {
+    data = tool.pass->dataSeconds;
+    status = tool.pass->statusSeconds;
+    rest = tool.pass->seconds - tool.pass->dataSeconds - tool.pass->statusSeconds;
+  }
+  if (tool.pass && bare.pass) overhead = (tool.pass->seconds / bare.pass->seconds - 1) * 100;
+  if (tool.pass && bare.pass && startUp.pass)
+    overheadAfterStart = ((tool.pass->seconds - startUp.pass->seconds) / bare.pass->seconds - 1) * 100;
+  std::printf("  %-28s %9s %7s %7s %7s %9s %9s %9s\n", what,
+              tool.failed ? "failed" : figure(tool.rate(size)).c_str(), figure(data, "%.2f").c_str(),
+              figure(status, "%.2f").c_str(), figure(rest, "%.2f").c_str(), figure(bare.rate(size)).c_str(),
+              figure(overhead, "%+.0f %%").c_str(), figure(overheadAfterStart, "%+.0f %%").c_str());
+}
+
+bool windows98() {
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  return GetVersionExA(&version) && version.dwPlatformId != VER_PLATFORM_WIN32_NT;
+}
+
+int run(const Options& options, const std::filesystem::path& folder, const char* path) {
+  const uint32_t size = options.mib << 20;
+  SetDllDirectoryA(zrb::test::deliverableDirectory().c_str());
+  zrb::win::Win32ModuleLoader loader;
+  cardservice::CardManagerBinding binding(loader);
+  TimingCardManager cards(binding);
+  Bench bench(cards, folder, size);
+  const Figures figures = bench.measure(options.rounds);
+
+  std::printf("%u MiB SRAM card, %s, best of %d rounds\n", options.mib, path, options.rounds);
+  std::printf("  %-28s %9s %9s %9s\n", "bare card manager loop, MB/s", "64 KiB", "256 KiB", "1 MiB");
+  bareRow("FN_READ", figures.bareRead, size);
+  bareRow("FN_WRITE", figures.bareWrite, size);
+  std::printf("  %-28s %9s %7s %7s %7s %9s %9s %9s\n", "tesselcmd, 64 KiB calls", "MB/s", "data s", "stat s",
+              "rest s", "bare MB/s", "overhead", "-start");
+  toolRow("read -> binary file", figures.readBinary, figures.bareRead[0], figures.startUp, size);
+  toolRow("read -> Intel HEX file", figures.readHex, figures.bareRead[0], figures.startUp, size);
+  toolRow("write <- binary file", figures.writeBinary, figures.bareWrite[0], figures.startUp, size);
+  toolRow("write <- Intel HEX file", figures.writeHex, figures.bareWrite[0], figures.startUp, size);
+  std::printf(
+      "  (data s, stat s: inside the card manager's data and status calls; rest s: binding, the\n"
+      "  socket's claim, the file side and the loop; bare: the loop above in 64 KiB calls;\n"
+      "  -start: the overhead less the start-up below)\n");
+  std::printf(
+      "  start-up: a read of one 64 KiB block took %s ms (binding the card manager, polling the\n"
+      "  sockets, the socket's claim, the file opened and closed)\n",
+      figures.startUp.pass ? figure(figures.startUp.pass->seconds * 1000, "%.0f").c_str() : "-");
+  std::printf("  written back onto a second card: %s\n", figures.intact ? "equal to the first" : "DIFFERENT");
+  // A peak before far above the set in use would hide growth: both are shown.
+  std::printf(
+      "  peak working set %zu KiB before the first transfer (%zu KiB in use), %zu KiB after the last: "
+      "grew %.1f MiB\n",
+      figures.before.peak, figures.before.now, figures.after.peak,
+      (double(figures.after.peak) - double(figures.before.peak)) / 1024.0);
+  return figures.intact ? 0 : 1;
+}
+
+bool parse(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--mib" && i + 1 < argc) {
+      const long mib = std::strtol(argv[++i], nullptr, 10);
+      if (mib < 1 || mib > kMaxMib) return false;
+      options.mib = static_cast<uint32_t>(mib);
+    } else if (arg == "--rounds" && i + 1 < argc) {
+      options.rounds = std::atoi(argv[++i]);
+      if (options.rounds < 1 || options.rounds > 20) return false;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Made in a child process (tesselcmd_bench --make-readers FOLDER MIB):
+// making a card builds its whole image in memory, which would otherwise
+// stand in this process's peak working set.
+int makeReaders(const std::filesystem::path& folder, uint32_t mib) {
+  const uint32_t size = mib << 20;
+  const std::filesystem::path source = folder / "source.bin";
+  zrb::bench::writePattern(source, size, 1);
+  // Readers r0 and r1 become sockets 0 and 1 (the tool's 1 and 2).
+  const std::optional<std::filesystem::path> images[kSockets] = {source, std::nullopt};
+  for (uint8_t socket = 0; socket < kSockets; ++socket) {
+    // Built by appending: GCC 12 warns falsely about a literal plus a temporary.
+    std::string name = "r";
+    name += std::to_string(socket);
+    const std::filesystem::path reader = folder / name;
+    virt::InsertOptions card;
+    card.size = size;
+    card.image = images[socket];
+    std::string problem = virt::createReader(reader, {});
+    if (problem.empty()) problem = virt::insertCard(reader, virt::CardTemplate::Sram, card);
+    if (!problem.empty()) {
+      std::printf("cannot make the virtual reader %s: %s\n", reader.string().c_str(), problem.c_str());
+      return 1;
+    }
+  }
+  std::error_code ignored;
+  std::filesystem::remove(source, ignored);
+  return 0;
+}
+
+// Both the process environment and the C runtime's copy: the device library
+// reads the variable through the runtime.
+void setVirtualFolder(const std::string& folder) {
+  SetEnvironmentVariableA("ZRB2X_VIRTUAL", folder.empty() ? nullptr : folder.c_str());
+  _putenv_s("ZRB2X_VIRTUAL", folder.c_str());
+}
+
+int benchMain(int argc, char** argv) {
+  if (argc == 4 && std::string_view(argv[1]) == "--make-readers") {
+    const long mib = std::strtol(argv[3], nullptr, 10);
+    if (mib < 1 || mib > kMaxMib) return 2;
+    return makeReaders(argv[2], static_cast<uint32_t>(mib));
+  }
+  Options options;
+  if (!parse(argc, argv, options)) {
+    std::printf("usage: tesselcmd_bench [--mib 1..%ld] [--rounds 1..20]\n", kMaxMib);
+    return 2;
+  }
+  zrb::test::ScratchDir scratch;
+  if (!zrb::bench::runSelf({"--make-readers", scratch.path().string(), std::to_string(options.mib)})) {
+    std::printf("cannot make the virtual readers\n");
+    return 1;
+  }
+  if (windows98()) {
+    setVirtualFolder(scratch.path().string());
+    const int result = run(options, scratch.path(), "in-process (Windows 98)");
+    setVirtualFolder("");
+    return result;
+  }
+  using namespace zrb2x::service::test;
+  ServiceManager service;
+  int result = 1;
+  if (!setMachineVirtualFolder(scratch.path().string()) || !service.installAndStart())
+    std::printf("the service could not be installed and started\n");
+  else
+    result = run(options, scratch.path(), "through slothub.dll and the service (NT)");
+  service.remove();
+  setMachineVirtualFolder("");
+  return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return benchMain(argc, argv);
+  } catch (const std::exception& error) {
+    std::printf("stopped: %s\n", error.what());
+    return 1;
+  }
+}
