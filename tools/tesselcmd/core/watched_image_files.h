@@ -18,8 +18,8 @@ struct FileError {
   std::string path;
 };
 
-// While one exists, the table of watchedImageFiles() forwards to `real` and
-// records into it. One at a time per thread.
+// While one exists, its table (files()) reaches `real` and records the first
+// error into the watch. One at a time per thread.
 class ImageFileWatch {
  public:
   explicit ImageFileWatch(const ImageFileApi& real);
@@ -36,6 +36,7 @@ class ImageFileWatch {
 
  private:
   const ImageFileApi& real_;
+  ImageFileApi table_;  // the real calls, with opening and closing watched
   ImageFileWatch* previous_;
   std::optional<FileError> first_;
 };
