@@ -96,10 +96,18 @@ int editLimit(HWND dialog, int id) {
 }
 
 // The control that has the focus on the dialog's own thread.
+// The control with the keyboard focus in the dialog's thread. Without a
+// window manager a new dialog may become active a moment after it is
+// shown, and until then its thread has no focus at all: wait for one.
 HWND focused(HWND dialog) {
   GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+  for (int waited = 0; waited < 2000; waited += 20) {
+    info = GUITHREADINFO{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    if (info.hwndFocus) break;
+    Sleep(20);
+  }
   return info.hwndFocus;
 }
 
