@@ -23,15 +23,21 @@ struct CommandArea {
   uint32_t areaSize = 0;
 };
 
+// The block of every loop except writing an EEPROM area and erasing, as the
+// card utility moves data: its progress window steps once per block.
+constexpr uint32_t kCommandBlock = 0x10000;
+
 struct CommandContext {
   CardAccess& access;
   Progress& progress;
   UserMessages& messages;
   const ImageFileApi& files;
   CommandArea area;
+  // The size of the card calls of the transfer, fill, move and card-to-card
+  // loops. Through the access service a call costs a round trip of the pipe,
+  // so a program that shows no progress per block (the command-line tool)
+  // moves larger ones.
+  uint32_t block = kCommandBlock;
 };
-
-// The block of every loop except writing an EEPROM area and erasing.
-constexpr uint32_t kCommandBlock = 0x10000;
 
 }  // namespace tessel

@@ -28,7 +28,7 @@ SlotRequest windowRequest(const CommandContext& context, uint32_t offset) {
   return SlotRequest{context.area.socket, context.area.space, offset};
 }
 
-// One block of a range walked in 64 KiB blocks, from the bottom up or, for
+// One block of a range walked in the context's blocks, from the bottom up or, for
 // copies onto an overlapping range above the source, from the top down so
 // that no block reads bytes an earlier block has already overwritten.
 struct Block {
@@ -38,10 +38,11 @@ struct Block {
 
 class BlockWalk {
  public:
-  BlockWalk(uint32_t length, bool downwards) : length_(length), remaining_(length), downwards_(downwards) {}
+  BlockWalk(uint32_t length, uint32_t block, bool downwards)
+      : length_(length), remaining_(length), block_(block), downwards_(downwards) {}
   bool done() const { return remaining_ == 0; }
   Block next() {
-    const uint32_t size = std::min(remaining_, kCommandBlock);
+    const uint32_t size = std::min(remaining_, block_);
     const uint32_t offset = downwards_ ? remaining_ - size : length_ - remaining_;
     remaining_ -= size;
     return {offset, size};
@@ -50,6 +51,7 @@ class BlockWalk {
  private:
   uint32_t length_;
   uint32_t remaining_;
+  uint32_t block_;
   bool downwards_;
 };
 
@@ -151,9 +153,9 @@ uint16_t eraseRange(CommandContext& context, uint32_t start, uint32_t length) {
 }
 
 uint16_t eraseCheckRange(CommandContext& context, uint32_t start, uint32_t length) {
-  ProgressRun progress(context.progress, sid::kCaptionChecking, length / kCommandBlock);
-  std::vector<uint8_t> buffer(kCommandBlock);
-  for (BlockWalk walk(length, false); !walk.done();) {
+  ProgressRun progress(context.progress, sid::kCaptionChecking, length / context.block);
+  std::vector<uint8_t> buffer(context.block);
+  for (BlockWalk walk(length, context.block, false); !walk.done();) {
     const Block block = walk.next();
     const uint32_t address = start + block.offset;
     if (uint16_t result = cardStillThere(context.access, context.area.socket)) return result;
@@ -181,14 +183,14 @@ uint16_t fillRange(CommandContext& context, uint32_t start, uint32_t end, std::s
   const uint32_t patternLength = static_cast<uint32_t>(pattern.size());
   // One block plus one pattern length, so that a block can begin at any
   // phase of the pattern and the pattern runs on across blocks.
-  std::vector<uint8_t> buffer(kCommandBlock + patternLength);
+  std::vector<uint8_t> buffer(context.block + patternLength);
   for (size_t i = 0; i < buffer.size(); ++i) buffer[i] = pattern[i % patternLength];
-  const uint32_t phaseStep = kCommandBlock % patternLength;
+  const uint32_t phaseStep = context.block % patternLength;
   uint32_t phase = 0;
 
-  ProgressRun progress(context.progress, sid::kCaptionFill, length / kCommandBlock);
+  ProgressRun progress(context.progress, sid::kCaptionFill, length / context.block);
   uint16_t result = R_SUCCESS;
-  for (BlockWalk walk(length, false); !walk.done();) {
+  for (BlockWalk walk(length, context.block, false); !walk.done();) {
     const Block block = walk.next();
     const uint32_t address = start + block.offset;
     if ((result = cardStillThere(context.access, context.area.socket))) break;
@@ -212,10 +214,10 @@ uint16_t fillRange(CommandContext& context, uint32_t start, uint32_t end, std::s
 }
 
 uint16_t moveRange(CommandContext& context, uint32_t start, uint32_t length, uint32_t destination) {
-  ProgressRun progress(context.progress, sid::kCaptionTransferring, length / kCommandBlock);
-  std::vector<uint8_t> buffer(kCommandBlock);
+  ProgressRun progress(context.progress, sid::kCaptionTransferring, length / context.block);
+  std::vector<uint8_t> buffer(context.block);
   uint16_t result = R_SUCCESS;
-  for (BlockWalk walk(length, destination >= start); !walk.done();) {
+  for (BlockWalk walk(length, context.block, destination >= start); !walk.done();) {
     const Block block = walk.next();
     if ((result = cardStillThere(context.access, context.area.socket))) break;
     progress.at(start + block.offset);
@@ -245,10 +247,10 @@ uint16_t cardToCard(CommandContext& context, uint32_t start, uint32_t length,
   // has been overwritten.
   const bool downwards =
       pair.sameArea() && destination.start > start && rangesOverlap(start, destination.start, length);
-  ProgressRun progress(context.progress, sid::kCaptionCardToCard, length / kCommandBlock);
-  std::vector<uint8_t> buffer(kCommandBlock);
+  ProgressRun progress(context.progress, sid::kCaptionCardToCard, length / context.block);
+  std::vector<uint8_t> buffer(context.block);
   uint16_t result = pair.selectDestination();
-  for (BlockWalk walk(length, downwards); result == R_SUCCESS && !walk.done();) {
+  for (BlockWalk walk(length, context.block, downwards); result == R_SUCCESS && !walk.done();) {
     const Block block = walk.next();
     if ((result = pair.cardsStillThere())) break;
     progress.at(start + block.offset);
@@ -273,11 +275,11 @@ uint16_t cardToCard(CommandContext& context, uint32_t start, uint32_t length,
 uint16_t compareCards(CommandContext& context, uint32_t start, uint32_t length,
                       const CardDestination& destination) {
   CardPair pair(context, destination);
-  ProgressRun progress(context.progress, sid::kCaptionCardToCard, length / kCommandBlock);
-  std::vector<uint8_t> source(kCommandBlock), other(kCommandBlock);
+  ProgressRun progress(context.progress, sid::kCaptionCardToCard, length / context.block);
+  std::vector<uint8_t> source(context.block), other(context.block);
   bool differed = false, declined = false;
   uint16_t result = pair.selectDestination();
-  for (BlockWalk walk(length, false); result == R_SUCCESS && !declined && !walk.done();) {
+  for (BlockWalk walk(length, context.block, false); result == R_SUCCESS && !declined && !walk.done();) {
     const Block block = walk.next();
     const uint32_t address = start + block.offset;
     if ((result = pair.cardsStillThere())) break;

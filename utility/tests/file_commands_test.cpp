@@ -291,6 +291,44 @@ TEST_F(FileCommands, StopEndsFileToCardAfterTheCurrentBlock) {
   EXPECT_EQ(progress.closes, 1);
 }
 
+// Larger blocks, as the command-line tool moves them, with the file side
+// running beside the card: runs that jump, a block that ends inside a run,
+// and a difference found at its exact address past the first block.
+TEST_F(FileCommands, LargerBlocksCarryTheSameBytesBothWaysAndFindADifference) {
+  const std::vector<uint8_t> card = counting(0x50000);
+  insert(CardTemplate::Sram, withImage(std::nullopt, binaryFile("card.bin", card)));
+  insert(CardTemplate::Sram);
+  bind();
+  CommandContext from = context();
+  from.block = 0x20000;
+  const std::string dump = (files / "dump.s37").string();
+  ASSERT_EQ(cardToFile(from, {0x100, 0x4FE00, dump, 5}), R_SUCCESS);
+  EXPECT_EQ(lengthsOf(FN_READ), (std::vector<uint32_t>{0x20000, 0x20000, 0xFE00}));
+  EXPECT_EQ(progress.maximum, 2u);
+
+  CommandContext onto{access, progress, messages, imageFileApi(), CommandArea{1, 0, 0, 0, 0, 0}};
+  onto.block = 0x20000;
+  EXPECT_EQ(fileToCard(onto, {0, 0x50000, dump, 5, 0}), R_SUCCESS);
+  EXPECT_EQ(image(1, 0, 0x100), kErased);
+  EXPECT_EQ(image(1, 0x100, 0x4FE00), std::vector<uint8_t>(card.begin() + 0x100, card.begin() + 0x4FF00));
+  EXPECT_EQ(image(1, 0x4FF00, 0x100), kErased);
+
+  const std::vector<uint8_t> first = counting(0x300, 5), second = counting(0x80, 6);
+  const std::string gaps = hexFile("gaps.hex", {{0x8000, first}, {0x200, second}});
+  manager.calls.clear();
+  EXPECT_EQ(fileToCard(onto, {0, 0x50000, gaps, kIntelHex, 0}), R_SUCCESS);
+  EXPECT_EQ(offsetsOf(FN_WRITE), (std::vector<uint32_t>{0x8000, 0x200}));
+  EXPECT_EQ(image(1, 0x8000, 0x300), first);
+  EXPECT_EQ(image(1, 0x200, 0x80), second);
+
+  std::vector<uint8_t> changed(card);
+  changed[0x3ABCD] ^= 0x40;
+  messages.answerYes = true;
+  EXPECT_EQ(compareWithFile(from, {0, 0x50000, binaryFile("changed.bin", changed), kBinary, 0}), R_SUCCESS);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_NE(messages.shown[0].find("Address=003ABCD CARD="), std::string::npos) << messages.shown[0];
+}
+
 // ---- Compare with file ---------------------------------------------------------------
 
 TEST_F(FileCommands, CompareAsksAtEachDifferenceAndTellsOnlyOfACleanComparison) {

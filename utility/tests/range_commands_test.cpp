@@ -166,6 +166,29 @@ TEST_F(RangeCommands, MoveOntoAnOverlappingRangeLeavesACorrectCopyInEitherDirect
   EXPECT_EQ(image(0, 0x2FFF0, 0x8010), expected(0x30000, 0x8010));
 }
 
+// The command-line tool moves larger blocks than the card window: a block
+// that is no multiple of the pattern, and moves closer than one block.
+TEST_F(RangeCommands, LargerBlocksKeepTheFillsPhaseAndMovesRight) {
+  cards({CardTemplate::Sram}, 0x80000);
+  CommandContext context = on(0);
+  context.block = 0x28000;  // one more than a multiple of 3
+  const uint8_t bytes[] = {1, 2, 3};
+  EXPECT_EQ(fillRange(context, 0x10, 0x10 + 0x60000 - 1, bytes), R_SUCCESS);
+  const std::vector<uint8_t> written = image(0, 0x10, 0x60000);
+  for (uint32_t i = 0; i < written.size(); ++i)
+    ASSERT_EQ(written[i], bytes[i % 3]) << "at " << std::hex << 0x10 + i;
+  EXPECT_EQ(progress.positions, (std::vector<std::string>{"00000010", "00028010", "00050010"}));
+
+  const std::vector<uint8_t> before = image(0, 0, 0x80000);
+  auto was = [&](uint32_t from, uint32_t length) {
+    return std::vector<uint8_t>(before.begin() + from, before.begin() + from + length);
+  };
+  EXPECT_EQ(moveRange(context, 0x8, 0x60000, 0x18), R_SUCCESS);
+  EXPECT_EQ(image(0, 0x18, 0x60000), was(0x8, 0x60000));
+  EXPECT_EQ(moveRange(context, 0x18, 0x60000, 0x4), R_SUCCESS);
+  EXPECT_EQ(image(0, 0x4, 0x60000), was(0x8, 0x60000));
+}
+
 TEST_F(RangeCommands, StopEndsAfterTheCurrentBlockWith264AndClosesTheWindow) {
   cards({CardTemplate::Sram}, 0x40000, zero);
   CommandContext context = on(0);

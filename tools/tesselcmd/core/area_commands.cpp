@@ -31,7 +31,7 @@ int Run::erase() {
   progress_.expect("erase", length(), eraseBlockFor(area_));
   if (int code = ending(eraseRange(run, start_, length()))) return code;
   if (!invocation_.check) return kExitSuccess;
-  progress_.expect("blank check", length(), kCommandBlock);
+  progress_.expect("blank check", length(), block());
   if (int code = ending(eraseCheckRange(run, start_, length()))) return code;
   return messages_.notBlankAt() ? reportNotBlank() : kExitSuccess;
 }
@@ -39,7 +39,7 @@ int Run::erase() {
 int Run::blankCheck() {
   if (std::optional<int> stop = openArea(false)) return *stop;
   CommandContext run = context();
-  progress_.expect("blank check", length(), kCommandBlock);
+  progress_.expect("blank check", length(), block());
   if (int code = ending(eraseCheckRange(run, start_, length()))) return code;
   return messages_.notBlankAt() ? reportNotBlank() : kExitSuccess;
 }
@@ -50,7 +50,7 @@ int Run::fill() {
     return fail(kExitUsage, "bad PATTERN '" + invocation_.operands[1] + "' (hexadecimal bytes, or \"text\")");
   if (std::optional<int> stop = openArea(true)) return *stop;
   CommandContext run = context();
-  progress_.expect("fill", length(), kCommandBlock);
+  progress_.expect("fill", length(), block());
   return ending(fillRange(run, start_, end_, pattern.view()));
 }
 
@@ -58,17 +58,17 @@ int Run::checksum() {
   if (std::optional<int> stop = openArea(false)) return *stop;
   CardAccess& access = session_.access();
   RangeChecksum sums;
-  std::vector<uint8_t> block(kCommandBlock);
-  progress_.expect("checksum", length(), kCommandBlock);
-  progress_.start(length() / kCommandBlock, {});
+  std::vector<uint8_t> buffer(block());
+  progress_.expect("checksum", length(), block());
+  progress_.start(length() / block(), {});
   for (uint64_t done = 0; done < length();) {
-    const uint32_t size = static_cast<uint32_t>(std::min<uint64_t>(length() - done, kCommandBlock));
+    const uint32_t size = static_cast<uint32_t>(std::min<uint64_t>(length() - done, block()));
     const cardservice::SlotRequest request{area_.socket, area_.space, static_cast<uint32_t>(start_ + done)};
-    if (uint16_t result = removalAware(access, area_.socket, access.cardRead(request, block.data(), size))) {
+    if (uint16_t result = removalAware(access, area_.socket, access.cardRead(request, buffer.data(), size))) {
       progress_.close();
       return cardFailure(result);
     }
-    sums.add({block.data(), size});
+    sums.add({buffer.data(), size});
     done += size;
     progress_.step();
   }

@@ -67,8 +67,9 @@ class Run {
   // when that fails.
   std::optional<int> openArea(bool changesCard);
   tessel::CommandContext context() {
-    return tessel::CommandContext{session_.access(), progress_, messages_, watch_.files(), area_};
+    return tessel::CommandContext{session_.access(), progress_, messages_, watch_.files(), area_, block()};
   }
+  uint32_t block() const { return io_.block; }
   uint32_t length() const { return end_ - start_ + 1; }
   int reportDifferences();
   int reportNotBlank();

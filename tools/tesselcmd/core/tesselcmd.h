@@ -3,6 +3,7 @@
 // image file library, and hands over its arguments and streams.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <ostream>
 #include <span>
@@ -14,6 +15,12 @@
 struct ImageFileApi;
 
 namespace tesselcmd {
+
+// The size of the tool's card calls. Through the access service every call
+// is a round trip of the pipe; larger calls pay it less often, up to where
+// the service's own copies start to cost more (bench/tesselcmd measures the
+// choice against bare loops of each size).
+constexpr uint32_t kToolBlock = 256 * 1024;
 
 struct ToolIo {
   std::ostream& out;  // what a command produces: lists, CIS text, checksums
@@ -28,6 +35,7 @@ struct ToolIo {
   // descriptions, which are Shift-JIS; this turns them into UTF-8 so that
   // one stream never mixes the two. Without it the bytes pass unchanged.
   std::function<std::string(std::string_view)> fromShiftJis;
+  uint32_t block = kToolBlock;
 };
 
 // Runs one command line (without the program's name) and returns the exit

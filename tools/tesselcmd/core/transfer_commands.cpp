@@ -34,7 +34,7 @@ int Run::read() {
   if (std::optional<int> stop = openArea(false)) return *stop;
   const std::string& path = invocation_.operands[1];
   CommandContext run = context();
-  progress_.expect("read", length(), kCommandBlock);
+  progress_.expect("read", length(), block());
   return ending(cardToFile(run, {start_, length(), path, resolvedType(invocation_.type, path), 0}), path);
 }
 
@@ -52,10 +52,10 @@ int Run::write() {
   const std::optional<FileTransfer> transfer = transferFor(invocation_, start_, length());
   if (!transfer) return fail(kExitUsage, "the offset takes the file beyond the address range");
   CommandContext run = context();
-  progress_.expect("write", length(), area_.deviceType == kTypeEeprom ? kEepromBlock : kCommandBlock);
+  progress_.expect("write", length(), area_.deviceType == kTypeEeprom ? kEepromBlock : block());
   if (int code = ending(fileToCard(run, *transfer), transfer->path)) return code;
   if (!invocation_.verify) return kExitSuccess;
-  progress_.expect("verify", length(), kCommandBlock);
+  progress_.expect("verify", length(), block());
   if (int code = ending(compareWithFile(run, *transfer), transfer->path)) return code;
   return messages_.differences().empty() ? kExitSuccess : reportDifferences();
 }
@@ -65,7 +65,7 @@ int Run::verify() {
   const std::optional<FileTransfer> transfer = transferFor(invocation_, start_, length());
   if (!transfer) return fail(kExitUsage, "the offset takes the file beyond the address range");
   CommandContext run = context();
-  progress_.expect("verify", length(), kCommandBlock);
+  progress_.expect("verify", length(), block());
   if (int code = ending(compareWithFile(run, *transfer), transfer->path)) return code;
   return messages_.differences().empty() ? kExitSuccess : reportDifferences();
 }
