@@ -18,4 +18,10 @@ uint16_t removalAware(CardAccess& access, uint8_t socket, uint16_t cardResult) {
   return cardResult;
 }
 
+uint16_t flushAfterWriting(CardAccess& access, uint8_t socket, uint16_t loopResult) {
+  if (loopResult == R_CARD_REMOVED) return loopResult;
+  const uint16_t flushed = removalAware(access, socket, access.cardFlush(socket));
+  return loopResult == R_SUCCESS ? flushed : loopResult;
+}
+
 }  // namespace tessel

@@ -25,4 +25,11 @@ uint16_t cardStillThere(const CardAccess& access, uint8_t socket);
 // card" is checked with one status request; success costs nothing.
 uint16_t removalAware(CardAccess& access, uint8_t socket, uint16_t cardResult);
 
+// The end of a loop that wrote to `socket`: an ATA card holds written
+// sectors in its cache, so what was written, also before a failure or a
+// stop, is flushed (other cards answer at once). A card that is gone has
+// nothing to flush. A flush that fails is the command's result when nothing
+// failed before it: the data did not all reach the card.
+uint16_t flushAfterWriting(CardAccess& access, uint8_t socket, uint16_t loopResult);
+
 }  // namespace tessel

@@ -233,15 +233,9 @@ uint16_t fileToCard(CommandContext& context, const FileTransfer& transfer) {
   if (!file.open(transfer.path, kRead, transfer.fileType)) return R_FILE_ERROR;
   const uint32_t block = context.area.deviceType == kTypeEeprom ? kEepromBlock : context.block;
   ProgressRun progress(context.progress, sid::kCaptionFileToCard, transfer.length / block);
-  uint16_t result = writeFileToCard(context, transfer, file.handle());
-  // An ATA card holds written sectors in its cache: what was written, also
-  // before a failure, is flushed. A card that is gone has nothing to flush.
-  if (context.area.deviceType == kTypeAta && result != R_CARD_REMOVED) {
-    const uint16_t flushed =
-        removalAware(context.access, context.area.socket, context.access.cardFlush(context.area.socket));
-    if (result == R_SUCCESS) result = flushed;
-  }
-  return result;
+  const uint16_t result = writeFileToCard(context, transfer, file.handle());
+  if (context.area.deviceType != kTypeAta) return result;
+  return flushAfterWriting(context.access, context.area.socket, result);
 }
 
 uint16_t compareWithFile(CommandContext& context, const FileTransfer& transfer) {

@@ -206,11 +206,8 @@ uint16_t fillRange(CommandContext& context, uint32_t start, uint32_t end, std::s
       break;
     }
   }
-  // What was written reaches an ATA card only with the flush, also when the
-  // loop ended early.
-  if (context.area.deviceType == kTypeAta && result != R_CARD_REMOVED)
-    context.access.cardFlush(context.area.socket);
-  return result;
+  if (context.area.deviceType != kTypeAta) return result;
+  return flushAfterWriting(context.access, context.area.socket, result);
 }
 
 uint16_t moveRange(CommandContext& context, uint32_t start, uint32_t length, uint32_t destination) {
@@ -234,9 +231,8 @@ uint16_t moveRange(CommandContext& context, uint32_t start, uint32_t length, uin
       break;
     }
   }
-  if (context.area.deviceType == kTypeAta && result != R_CARD_REMOVED)
-    context.access.cardFlush(context.area.socket);
-  return result;
+  if (context.area.deviceType != kTypeAta) return result;
+  return flushAfterWriting(context.access, context.area.socket, result);
 }
 
 uint16_t cardToCard(CommandContext& context, uint32_t start, uint32_t length,
@@ -266,7 +262,8 @@ uint16_t cardToCard(CommandContext& context, uint32_t start, uint32_t length,
       break;
     if (!progress.step()) result = R_STOPPED;
   }
-  if (result != R_CARD_REMOVED) context.access.cardFlush(destination.socket);
+  // The destination's type is not at hand: every card answers a flush.
+  result = flushAfterWriting(context.access, destination.socket, result);
   // The window goes on showing its own region.
   if (pair.sameSocket() && result != R_CARD_REMOVED) pair.selectWindowSide();
   return result;

@@ -239,11 +239,18 @@ TEST_F(FileCommands, FileToCardFlushesAnAtaCard) {
   CommandContext c = context(8);
   EXPECT_EQ(fileToCard(c, {0, 0x10000, binaryFile("a.bin", counting(0x400)), kBinary, 0}), R_SUCCESS);
   EXPECT_EQ(countOf(FN_FLUSH), 1u);
+  // A flush that fails: the data did not all reach the card.
+  faults.fault = [](uint32_t code, const SlotRequest&, void*) -> std::optional<int32_t> {
+    if (code == FN_FLUSH) return CS_WRITE_ERROR;
+    return std::nullopt;
+  };
+  EXPECT_EQ(fileToCard(c, {0, 0x10000, binaryFile("b.bin", counting(0x400)), kBinary, 0}), CS_WRITE_ERROR);
+  faults.fault = nullptr;
 
   // Not any other card.
   CommandContext sram{access, progress, messages, imageFileApi(), CommandArea{1, 0, 0, 0, 0, 0}};
   EXPECT_EQ(fileToCard(sram, {0, 0x10000, binaryFile("s.bin", counting(0x400)), kBinary, 0}), R_SUCCESS);
-  EXPECT_EQ(countOf(FN_FLUSH), 1u);
+  EXPECT_EQ(countOf(FN_FLUSH), 2u);
 }
 
 // Flash only clears bits when written: the card service reports the write as

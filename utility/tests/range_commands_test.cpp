@@ -268,6 +268,28 @@ TEST_F(RangeCommands,
   }
 }
 
+// Written sectors of an ATA card reach it only with the flush: a flush that
+// fails means the data is not on the card, whatever the writes said.
+TEST_F(RangeCommands, AFailedFlushIsTheResultOfFillMoveAndCardCopy) {
+  cards({CardTemplate::Ata, CardTemplate::Ata}, 0x40000);
+  CommandContext context = on(0);
+  faults.fault = [](uint32_t code, const SlotRequest&, void*) -> std::optional<int32_t> {
+    if (code == FN_FLUSH) return CS_WRITE_ERROR;
+    return std::nullopt;
+  };
+  EXPECT_EQ(fillRange(context, 0, 0x1FF, std::vector<uint8_t>{0x5A}), CS_WRITE_ERROR);
+  EXPECT_EQ(moveRange(context, 0, 0x200, 0x400), CS_WRITE_ERROR);
+  EXPECT_EQ(cardToCard(context, 0, 0x200, {1, 0, 0, 0}), CS_WRITE_ERROR);
+  // An earlier failure stays the result; the flush still runs for what was written.
+  progress.stopAtStep = 1;
+  manager.calls.clear();
+  EXPECT_EQ(fillRange(context, 0, 0x1FFFF, std::vector<uint8_t>{0x5A}), R_STOPPED);
+  EXPECT_EQ(manager.callsOf(FN_FLUSH).size(), 1u);
+  faults.fault = nullptr;
+  progress.stopAtStep.reset();
+  EXPECT_EQ(fillRange(context, 0, 0x1FF, std::vector<uint8_t>{0x5A}), R_SUCCESS);
+}
+
 TEST_F(RangeCommands, CardCopyWithinOneSocketSelectsTheRegionsAroundEveryBlock) {
   cards({CardTemplate::TwoRegion}, 0x40000);
   CommandContext context = on(0);
