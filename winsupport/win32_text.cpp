@@ -32,6 +32,19 @@ std::string wideToUtf8(std::wstring_view wide) { return fromWide(CP_UTF8, wide);
 std::wstring shiftJisToWide(std::string_view sjis) { return toWide(kShiftJisCodePage, sjis); }
 std::string wideToShiftJis(std::wstring_view wide) { return fromWide(kShiftJisCodePage, wide); }
 
+std::optional<std::string> wideToShiftJisExactly(std::wstring_view wide) {
+  if (wide.empty()) return std::string();
+  BOOL defaulted = FALSE;
+  const int length = WideCharToMultiByte(kShiftJisCodePage, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                         static_cast<int>(wide.size()), nullptr, 0, nullptr, &defaulted);
+  if (length <= 0 || defaulted) return std::nullopt;
+  std::string text(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(kShiftJisCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                      text.data(), length, nullptr, &defaulted);
+  if (defaulted) return std::nullopt;
+  return text;
+}
+
 size_t copyShiftJis(std::wstring_view wide, char* out, size_t capacity) {
   if (capacity == 0 || !out) return 0;
   // Convert character by character (a surrogate pair stays together), so

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,9 @@ std::string wideToUtf8(std::wstring_view wide);
 std::wstring shiftJisToWide(std::string_view sjis);
 // Characters Shift-JIS cannot hold become '?'.
 std::string wideToShiftJis(std::wstring_view wide);
+// For text that becomes data: nothing when any character has no Shift-JIS
+// spelling of its own (no '?', no look-alike).
+std::optional<std::string> wideToShiftJisExactly(std::wstring_view wide);
 
 // Writes `wide` as Shift-JIS into `out` (capacity bytes, a terminating zero
 // included) and returns the bytes written before the zero. A text that does

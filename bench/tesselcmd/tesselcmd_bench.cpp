@@ -2,9 +2,10 @@
 // tesselcmd::run, the entry tesselcmd.exe hands its command line to, reading
 // a virtual SRAM card to a binary and an Intel HEX file and writing each
 // back. The reference beside them is the card manager alone: FN_READ and
-// FN_WRITE over the same card in a bare loop, in calls of 64 KiB (the
-// tool's block), 256 KiB and 1 MiB, so that the same run shows both what the
-// tool adds over calls of its own size and what larger calls would gain.
+// FN_WRITE over the same card in a bare loop, in calls of 64 KiB (the card
+// window's block), 256 KiB and 1 MiB; the tool runs with each of these as
+// its block and is set beside the bare loop of the same size, so that one
+// run shows what the tool adds and which block it should move.
 //
 // One program measures both ways a program reaches the readers: on the NT
 // family slothub.dll talks to the access service, installed for the run; on
@@ -52,11 +53,12 @@ namespace virt = zrb2x::virt;
 using zrb::bench::TimingCardManager;
 using Clock = TimingCardManager::Clock;
 
-constexpr long kMaxMib = 64;  // a virtual card holds at most 64 MiB
-constexpr uint32_t kToolCall = tessel::kCommandBlock;
-// The bare loop's call sizes; the first is the tool's own.
-constexpr std::array<uint32_t, 3> kCallSizes = {kToolCall, 256 * 1024, 1024 * 1024};
-static_assert(kCallSizes[0] == 64 * 1024, "the first bare loop is the one the tool is measured against");
+constexpr long kMaxMib = 64;                            // a virtual card holds at most 64 MiB
+constexpr uint32_t kCheckCall = tessel::kCommandBlock;  // spoiling and comparing the cards
+// The call sizes of the bare loops and of the tool's runs.
+constexpr std::array<uint32_t, 3> kCallSizes = {tessel::kCommandBlock, 256 * 1024, 1024 * 1024};
+static_assert(std::find(kCallSizes.begin(), kCallSizes.end(), tesselcmd::kToolBlock) != kCallSizes.end(),
+              "the tool's own block is among those measured");
 
 // Sockets as the card manager numbers them; the tool counts from 1.
 enum Socket : uint8_t { kSource, kTarget, kSockets };
@@ -143,15 +145,15 @@ class BareCards {
   // Bytes unlike the source's over the whole target, so that a write that
   // leaves the card alone is caught by the comparison after it.
   bool spoil(uint8_t socket, uint32_t size) {
-    std::vector<uint8_t> block(kToolCall, 0xA5);
-    return pass(cardservice::FN_WRITE, socket, size, kToolCall, block.data()).has_value();
+    std::vector<uint8_t> block(kCheckCall, 0xA5);
+    return pass(cardservice::FN_WRITE, socket, size, kCheckCall, block.data()).has_value();
   }
 
   bool sameBytes(uint8_t first, uint8_t second, uint32_t size) {
-    std::vector<uint8_t> a(kToolCall), b(kToolCall);
-    for (uint32_t offset = 0; offset < size; offset += kToolCall) {
-      if (call(cardservice::FN_READ, first, offset, a.data(), kToolCall) != 0 ||
-          call(cardservice::FN_READ, second, offset, b.data(), kToolCall) != 0) {
+    std::vector<uint8_t> a(kCheckCall), b(kCheckCall);
+    for (uint32_t offset = 0; offset < size; offset += kCheckCall) {
+      if (call(cardservice::FN_READ, first, offset, a.data(), kCheckCall) != 0 ||
+          call(cardservice::FN_READ, second, offset, b.data(), kCheckCall) != 0) {
         std::printf("the cards could not be read back at %08X\n", offset);
         return false;
       }
@@ -170,9 +172,14 @@ class BareCards {
   bool bound_ = false;
 };
 
+// The tool's four transfers with one block size.
+struct ToolFigures {
+  Best readBinary, readHex, writeBinary, writeHex;
+};
+
 struct Figures {
   std::array<Best, kCallSizes.size()> bareRead, bareWrite;
-  Best readBinary, readHex, writeBinary, writeHex;
+  std::array<ToolFigures, kCallSizes.size()> tool;
   // A read of one block: what every command costs whatever its size.
   Best startUp;
   bool intact = true;
@@ -191,7 +198,7 @@ class Bench {
   // One tesselcmd command line, timed from its call to its return, the
   // binding of the card manager and the file's opening included, as a
   // script waits for them.
-  std::optional<Pass> tool(std::vector<std::string> arguments) {
+  std::optional<Pass> tool(std::vector<std::string> arguments, uint32_t block = tesselcmd::kToolBlock) {
     std::ostringstream out, err;
     tesselcmd::ToolIo io{out,
                          err,
@@ -199,7 +206,9 @@ class Bench {
                          cards_,
                          imageFileApi(),
                          [](int32_t) { return std::string(); },
-                         [](std::string_view text) { return std::string(text); }};
+                         [](std::string_view text) { return std::string(text); },
+                         {},
+                         block};
     int code = -1;
     const std::optional<Pass> pass = timed(cards_, [&] {
       code = tesselcmd::run(arguments, io);
@@ -229,13 +238,13 @@ class Bench {
 
   // The source card to a file of `name` and that file onto the spoilt
   // target card, which must then equal the source.
-  bool roundTrip(const std::string& name, Best& toFile, Best& toCard) {
+  bool roundTrip(const std::string& name, uint32_t block, Best& toFile, Best& toCard) {
     const std::string file = (folder_ / name).string();
-    toFile.add(tool({"read", "1", file}));
+    toFile.add(tool({"read", "1", file}, block));
     std::error_code error;
     if (toFile.failed || std::filesystem::file_size(file, error) == 0 || error) return false;
     if (BareCards cards(cards_); !cards.bound() || !cards.spoil(kTarget, size_)) return false;
-    toCard.add(tool({"write", "2", file}));
+    toCard.add(tool({"write", "2", file}, block));
     if (toCard.failed) return false;
     BareCards cards(cards_);
     return cards.bound() && cards.sameBytes(kSource, kTarget, size_);
@@ -252,8 +261,11 @@ class Bench {
         figures.startUp.add(tool({"read", "1", (folder_ / "block.bin").string(), "--end", "0xFFFF"}));
         figures.intact = !figures.startUp.failed;
       }
-      figures.intact = figures.intact && roundTrip("card.bin", figures.readBinary, figures.writeBinary) &&
-                       roundTrip("card.hex", figures.readHex, figures.writeHex);
+      for (size_t i = 0; i < kCallSizes.size() && figures.intact; ++i) {
+        ToolFigures& tool = figures.tool[i];
+        figures.intact = roundTrip("card.bin", kCallSizes[i], tool.readBinary, tool.writeBinary) &&
+                         roundTrip("card.hex", kCallSizes[i], tool.readHex, tool.writeHex);
+      }
     }
     figures.after = zrb::bench::workingSet();
     std::error_code ignored;
@@ -324,16 +336,22 @@ int run(const Options& options, const std::filesystem::path& folder, const char*
   std::printf("  %-28s %9s %9s %9s\n", "bare card manager loop, MB/s", "64 KiB", "256 KiB", "1 MiB");
   bareRow("FN_READ", figures.bareRead, size);
   bareRow("FN_WRITE", figures.bareWrite, size);
-  std::printf("  %-28s %9s %7s %7s %7s %9s %9s %9s\n", "tesselcmd, 64 KiB calls", "MB/s", "data s", "stat s",
-              "rest s", "bare MB/s", "overhead", "-start");
-  toolRow("read -> binary file", figures.readBinary, figures.bareRead[0], figures.startUp, size);
-  toolRow("read -> Intel HEX file", figures.readHex, figures.bareRead[0], figures.startUp, size);
-  toolRow("write <- binary file", figures.writeBinary, figures.bareWrite[0], figures.startUp, size);
-  toolRow("write <- Intel HEX file", figures.writeHex, figures.bareWrite[0], figures.startUp, size);
+  for (size_t i = 0; i < kCallSizes.size(); ++i) {
+    char heading[64];
+    std::snprintf(heading, sizeof heading, "tesselcmd, %u KiB calls%s", kCallSizes[i] / 1024,
+                  kCallSizes[i] == tesselcmd::kToolBlock ? " (its own)" : "");
+    std::printf("  %-28s %9s %7s %7s %7s %9s %9s %9s\n", heading, "MB/s", "data s", "stat s", "rest s",
+                "bare MB/s", "overhead", "-start");
+    const ToolFigures& tool = figures.tool[i];
+    toolRow("read -> binary file", tool.readBinary, figures.bareRead[i], figures.startUp, size);
+    toolRow("read -> Intel HEX file", tool.readHex, figures.bareRead[i], figures.startUp, size);
+    toolRow("write <- binary file", tool.writeBinary, figures.bareWrite[i], figures.startUp, size);
+    toolRow("write <- Intel HEX file", tool.writeHex, figures.bareWrite[i], figures.startUp, size);
+  }
   std::printf(
       "  (data s, stat s: inside the card manager's data and status calls; rest s: binding, the\n"
-      "  socket's claim, the file side and the loop; bare: the loop above in 64 KiB calls;\n"
-      "  -start: the overhead less the start-up below)\n");
+      "  socket's claim, the file side and the loop; bare: the loop above in calls of the same\n"
+      "  size; -start: the overhead less the start-up below)\n");
   std::printf(
       "  start-up: a read of one 64 KiB block took %s ms (binding the card manager, polling the\n"
       "  sockets, the socket's claim, the file opened and closed)\n",

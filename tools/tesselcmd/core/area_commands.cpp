@@ -45,9 +45,14 @@ int Run::blankCheck() {
 }
 
 int Run::fill() {
-  const DataPattern pattern = parseDataPattern(invocation_.operands[1]);
+  const std::string& given = invocation_.operands[1];
+  std::optional<std::string> spelled = given;
+  if (given.starts_with('"') && io_.toShiftJis) spelled = io_.toShiftJis(given);
+  if (!spelled)
+    return fail(kExitUsage, "the PATTERN's text '" + given + "' has a character Shift-JIS cannot spell");
+  const DataPattern pattern = parseDataPattern(*spelled);
   if (pattern.empty())
-    return fail(kExitUsage, "bad PATTERN '" + invocation_.operands[1] + "' (hexadecimal bytes, or \"text\")");
+    return fail(kExitUsage, "bad PATTERN '" + given + "' (hexadecimal bytes, or \"text\")");
   if (std::optional<int> stop = openArea(true)) return *stop;
   CommandContext run = context();
   progress_.expect("fill", length(), block());

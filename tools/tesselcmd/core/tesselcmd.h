@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <span>
 #include <string>
@@ -35,6 +36,11 @@ struct ToolIo {
   // descriptions, which are Shift-JIS; this turns them into UTF-8 so that
   // one stream never mixes the two. Without it the bytes pass unchanged.
   std::function<std::string(std::string_view)> fromShiftJis;
+  // The other way, for the quoted text of a fill pattern: the card window
+  // shows a card's bytes as Shift-JIS, so text becomes the bytes that show
+  // it there. Nothing when a character has no Shift-JIS spelling. Without
+  // it the UTF-8 bytes are used.
+  std::function<std::optional<std::string>(std::string_view)> toShiftJis;
   uint32_t block = kToolBlock;
 };
 

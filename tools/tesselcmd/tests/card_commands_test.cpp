@@ -113,6 +113,22 @@ TEST_F(ToolTest, EraseBlankCheckAndFill) {
   EXPECT_EQ(tool({"fill", "1", "\"AB\"", "--end", "3"}), kExitSuccess);
   EXPECT_EQ(card(0, 0, 5), (std::vector<uint8_t>{'A', 'B', 'A', 'B', pattern(4)}));
   EXPECT_EQ(tool({"fill", "1", "zz"}), kExitUsage);
+
+  // Quoted text becomes the bytes the program's conversion gives; text it
+  // cannot spell fills nothing rather than a stand-in character.
+  io.toShiftJis = [](std::string_view text) -> std::optional<std::string> {
+    if (text.find("\xE2\x82\xAC") != std::string_view::npos) return std::nullopt;  // the euro sign
+    std::string spelled(text);
+    std::replace(spelled.begin(), spelled.end(), 'C', '\xB6');
+    return spelled;
+  };
+  EXPECT_EQ(tool({"fill", "1", "\"CD\"", "--end", "3"}), kExitSuccess) << err.str();
+  EXPECT_EQ(card(0, 0, 4), (std::vector<uint8_t>{0xB6, 'D', 0xB6, 'D'}));
+  EXPECT_EQ(tool({"fill", "1", "\"C\xE2\x82\xAC\"", "--end", "3"}), kExitUsage);
+  EXPECT_TRUE(err.str().find("Shift-JIS") != std::string::npos) << err.str();
+  EXPECT_EQ(card(0, 0, 4), (std::vector<uint8_t>{0xB6, 'D', 0xB6, 'D'}));
+  EXPECT_EQ(tool({"fill", "1", "43 44", "--end", "1"}), kExitSuccess) << "hexadecimal bytes are not text";
+  EXPECT_EQ(card(0, 0, 2), (std::vector<uint8_t>{0x43, 0x44}));
 }
 
 TEST_F(ToolTest, FlashAndAtaCardsTakeTheirOwnRules) {

@@ -24,6 +24,10 @@ std::string fromShiftJis(std::string_view sjis) {
   return zrb::win::wideToUtf8(zrb::win::shiftJisToWide(sjis));
 }
 
+std::optional<std::string> toShiftJis(std::string_view utf8) {
+  return zrb::win::wideToShiftJisExactly(zrb::win::utf8ToWide(utf8));
+}
+
 // The image file library's own text of an error, in the tool's UTF-8.
 std::string imageFileErrorText(int32_t code) {
   char text[64] = {};  // the library writes at most 40 bytes
@@ -42,8 +46,8 @@ int runTool(int argc, wchar_t** argv) {
 
   zrb::win::Win32ModuleLoader loader;
   cardservice::CardManagerBinding cards(loader);
-  tesselcmd::ToolIo io{out,         err, errBuffer.console(), cards, imageFileApi(), imageFileErrorText,
-                       fromShiftJis};
+  tesselcmd::ToolIo io{
+      out, err, errBuffer.console(), cards, imageFileApi(), imageFileErrorText, fromShiftJis, toShiftJis};
   int code = tesselcmd::run(arguments, io);
 
   // What the command produced must arrive whole; a script that reads a

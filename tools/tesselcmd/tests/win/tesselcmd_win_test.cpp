@@ -19,6 +19,7 @@
 #include "service_control.h"
 #include "virtual/card_templates.h"
 #include "win/module_dir.h"
+#include "win32_text.h"
 
 namespace {
 
@@ -51,8 +52,18 @@ Bytes pattern(size_t size, unsigned seed) {
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+// One argument of a command line as the C runtime splits it again: in
+// quotes, a quote inside written \" and the backslashes before one doubled.
 std::wstring quoted(const std::string& argument) {
-  return L"\"" + std::wstring(argument.begin(), argument.end()) + L"\"";
+  std::wstring line = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : zrb::win::utf8ToWide(argument)) {
+    if (c == L'"') line.append(backslashes + 1, L'\\');
+    backslashes = c == L'\\' ? backslashes + 1 : 0;
+    line += c;
+  }
+  line.append(backslashes, L'\\');
+  return line + L"\"";
 }
 
 // Intel HEX back to bytes by address: data records with extended linear
@@ -292,6 +303,16 @@ TEST_F(TesselCmd, FillRepeatsThePatternOverTheRange) {
   ASSERT_EQ(filled.size(), 0x100u);
   const uint8_t expected[] = {0xA5, 0x5A, 0x01};
   for (size_t i = 0; i < filled.size(); ++i) ASSERT_EQ(static_cast<uint8_t>(filled[i]), expected[i % 3]) << i;
+
+  // Quoted text fills with its Shift-JIS bytes, as the card window shows
+  // them; a character without a Shift-JIS spelling is refused.
+  ASSERT_EQ(tool({"fill", "1", "\"ｶｰﾄﾞ\"", "--start", "0x100", "--end", "0x107"}).code, 0u);
+  ASSERT_EQ(tool({"read", "1", path("text.bin"), "--start", "0x100", "--end", "0x107"}).code, 0u);
+  EXPECT_EQ(contents(files / "text.bin"), "\xB6\xB0\xC4\xDE\xB6\xB0\xC4\xDE");
+  const Outcome euro = tool({"fill", "1", "\"A€\"", "--start", "0x100", "--end", "0x107"});
+  EXPECT_EQ(euro.code, 2u) << euro.err;
+  ASSERT_EQ(tool({"read", "1", path("text.bin"), "--start", "0x100", "--end", "0x107"}).code, 0u);
+  EXPECT_EQ(contents(files / "text.bin"), "\xB6\xB0\xC4\xDE\xB6\xB0\xC4\xDE");
 }
 
 TEST_F(TesselCmd, CisDescribesEachTupleAsItsOwnCodeInUtf8) {
