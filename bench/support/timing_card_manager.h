@@ -5,6 +5,9 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
 
 #include "binding/card_manager_calls.h"
 
@@ -33,5 +36,42 @@ class TimingCardManager final : public cardservice::BindableCardManager {
  private:
   cardservice::BindableCardManager& inner_;
 };
+
+// One timed pass over a card: all of it and the parts inside the card
+// manager's data and status calls.
+struct Pass {
+  double seconds = 0;
+  double dataSeconds = 0;
+  double statusSeconds = 0;
+};
+
+// The fastest of the rounds: the one the other programs on the machine
+// disturbed least. Empty once any round failed.
+struct Best {
+  std::optional<Pass> pass;
+  bool failed = false;
+  void add(const std::optional<Pass>& next) {
+    if (!next) failed = true;
+    if (failed)
+      pass.reset();
+    else if (!pass || next->seconds < pass->seconds)
+      pass = next;
+  }
+  std::optional<double> rate(uint32_t size) const {
+    if (!pass) return std::nullopt;
+    return size / 1e6 / pass->seconds;
+  }
+};
+
+// `run` timed, with the time `cards` spent inside its calls meanwhile;
+// nothing when it failed.
+inline std::optional<Pass> timed(const TimingCardManager& cards, const std::function<bool()>& run) {
+  using Seconds = std::chrono::duration<double>;
+  const auto dataBefore = cards.inData, statusBefore = cards.inStatus;
+  const auto start = TimingCardManager::Clock::now();
+  if (!run()) return std::nullopt;
+  return Pass{Seconds(TimingCardManager::Clock::now() - start).count(),
+              Seconds(cards.inData - dataBefore).count(), Seconds(cards.inStatus - statusBefore).count()};
+}
 
 }  // namespace zrb::bench

@@ -50,8 +50,10 @@
 namespace {
 
 namespace virt = zrb2x::virt;
+using zrb::bench::Best;
+using zrb::bench::Pass;
+using zrb::bench::timed;
 using zrb::bench::TimingCardManager;
-using Clock = TimingCardManager::Clock;
 
 constexpr long kMaxMib = 64;                            // a virtual card holds at most 64 MiB
 constexpr uint32_t kCheckCall = tessel::kCommandBlock;  // spoiling and comparing the cards
@@ -67,41 +69,6 @@ struct Options {
   uint32_t mib = 64;
   int rounds = 2;
 };
-
-// One timed pass over a card: all of it and the parts inside the card
-// manager's data and status calls.
-struct Pass {
-  double seconds = 0;
-  double dataSeconds = 0;
-  double statusSeconds = 0;
-};
-
-// The fastest of the rounds: the one the other programs on the machine
-// disturbed least. Empty once any round failed.
-struct Best {
-  std::optional<Pass> pass;
-  bool failed = false;
-  void add(const std::optional<Pass>& next) {
-    if (!next) failed = true;
-    if (failed)
-      pass.reset();
-    else if (!pass || next->seconds < pass->seconds)
-      pass = next;
-  }
-  std::optional<double> rate(uint32_t size) const {
-    if (!pass) return std::nullopt;
-    return size / 1e6 / pass->seconds;
-  }
-};
-
-std::optional<Pass> timed(const TimingCardManager& cards, const std::function<bool()>& run) {
-  using Seconds = std::chrono::duration<double>;
-  const auto dataBefore = cards.inData, statusBefore = cards.inStatus;
-  const auto start = Clock::now();
-  if (!run()) return std::nullopt;
-  return Pass{Seconds(Clock::now() - start).count(), Seconds(cards.inData - dataBefore).count(),
-              Seconds(cards.inStatus - statusBefore).count()};
-}
 
 // The card manager bound for the bench's own calls and let go again before
 // the tool binds it, as two programs would one after the other.

@@ -45,7 +45,6 @@
 namespace {
 
 namespace virt = zrb2x::virt;
-using Clock = std::chrono::steady_clock;
 
 constexpr uint32_t kCall = tessel::kCommandBlock;  // the loops' block, 64 KiB
 constexpr int32_t kBinary = 0, kIntelHex = 1;
@@ -85,27 +84,8 @@ class QuietProgress final : public tessel::Progress {
 
 using zrb::bench::TimingCardManager;
 
-// One timed pass over a card: all of it and the parts inside the card manager.
-struct Pass {
-  double seconds = 0;
-  double dataSeconds = 0;
-  double statusSeconds = 0;
-};
-
-// The fastest of the rounds: the one the other programs on the machine
-// disturbed least. Empty once any round failed.
-struct Best {
-  std::optional<Pass> pass;
-  bool failed = false;
-  void add(const std::optional<Pass>& next) {
-    if (!next) failed = true;
-    if (failed) {
-      pass.reset();
-    } else if (!pass || next->seconds < pass->seconds) {
-      pass = next;
-    }
-  }
-};
+using zrb::bench::Best;
+using zrb::bench::Pass;
 
 struct Figures {
   Best cardToBinary, cardToHex, binaryToCard, hexToCard, rawRead, rawWrite;
@@ -124,14 +104,7 @@ class Bench {
         tessel::CommandArea{socket, 0, 0, info.deviceType[0], info.eraseUnit[0], info.areaSize[0]}};
   }
 
-  std::optional<Pass> timed(const std::function<bool()>& run) {
-    const auto dataBefore = manager_.inData, statusBefore = manager_.inStatus;
-    const auto start = Clock::now();
-    if (!run()) return std::nullopt;
-    using Seconds = std::chrono::duration<double>;
-    return Pass{Seconds(Clock::now() - start).count(), Seconds(manager_.inData - dataBefore).count(),
-                Seconds(manager_.inStatus - statusBefore).count()};
-  }
+  std::optional<Pass> timed(const std::function<bool()>& run) { return zrb::bench::timed(manager_, run); }
 
   // One whole card in 64 KiB calls straight through the card manager.
   std::optional<Pass> rawPass(uint32_t code, uint8_t socket, uint32_t size, uint8_t* block) {
