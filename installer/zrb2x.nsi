@@ -1,0 +1,280 @@
+; Setup program of the ZRB-2x card suite, built by installer/CMakeLists.txt:
+;
+;   makensis -DARCH=32|64 -DVERSION=a.b.c.d -DBINDIR=<build>/bin -DOUTFILE=<setup.exe>
+;            [-DHELP_CHM=<tessel.chm>] zrb2x.nsi
+;
+; ARCH 32 is the shipped suite (x86-unicode, 32-bit Program Files and registry
+; view); ARCH 64 the 64-bit build of the same sources (amd64-unicode, 64-bit
+; Program Files and registry view). Silent with /S, folder with /D=.
+;
+; The access service is registered only through its own "veskcv2xs.exe
+; -install" and removed through "-remove"; both end with exit code 0 whatever
+; happened, so the setup checks the result in the service's registry key and
+; reports a failure instead of passing it off as success.
+
+!ifndef ARCH
+  !error "ARCH (32 or 64) must be defined"
+!endif
+!ifndef VERSION
+  !error "VERSION (a.b.c.d) must be defined"
+!endif
+!ifndef BINDIR
+  !error "BINDIR (the build tree's bin folder) must be defined"
+!endif
+!ifndef OUTFILE
+  !error "OUTFILE (the setup program to write) must be defined"
+!endif
+
+!if ${ARCH} == 64
+  Target amd64-unicode
+  !define PROGRAM_FILES "$PROGRAMFILES64"
+  !define PRODUCT "ZRB-2x Card Suite (64-bit)"
+!else
+  Target x86-unicode
+  !define PROGRAM_FILES "$PROGRAMFILES"
+  !define PRODUCT "ZRB-2x Card Suite"
+!endif
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\ZRB-2x"
+!define SERVICE_NAME "veskcv2xs"
+!define SERVICE_KEY "SYSTEM\CurrentControlSet\Services\${SERVICE_NAME}"
+!define SETTINGS_KEY "Software\Orvane\tessel"
+!define MENU_FOLDER "$SMPROGRAMS\ZRB-2x Card Suite"
+!define UTILITY_LINK "ZRB-2x Card Utility.lnk"
+!define HELP_LINK "ZRB-2x Card Utility Help.lnk"
+!define UNINSTALL_LINK "Uninstall ZRB-2x Card Suite.lnk"
+
+; Exit codes of a silent run besides NSIS's own (1 cancelled, 2 aborted).
+!define EXIT_FILES 3
+!define EXIT_SERVICE 4
+
+Name "${PRODUCT}"
+OutFile "${OUTFILE}"
+InstallDir "${PROGRAM_FILES}\ZRB-2x"
+; A new version goes where the previous one is.
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+ManifestSupportedOS all
+ShowInstDetails show
+ShowUninstDetails show
+
+VIProductVersion "${VERSION}"
+VIFileVersion "${VERSION}"
+VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} setup"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "ZRB-2x card suite developers"
+VIAddVersionKey /LANG=1033 "OriginalFilename" "${OUTFILE}"
+
+!include "MUI2.nsh"
+!include "LogicLib.nsh"
+!include "FileFunc.nsh"
+
+!define MUI_ABORTWARNING
+!define MUI_COMPONENTSPAGE_NODESC
+
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_COMPONENTS
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "English"
+
+; Every file of the suite, installed and removed by the same list.
+!macro SUITE_FILES DO
+  !insertmacro ${DO} "tessel.exe"
+  !insertmacro ${DO} "tesselcmd.exe"
+  !insertmacro ${DO} "cardinfo.exe"
+  !insertmacro ${DO} "zrb2xvirt.exe"
+  !insertmacro ${DO} "slothub.dll"
+  !insertmacro ${DO} "veskci2xs.dll"
+  !insertmacro ${DO} "veskcv2xs.exe"
+  !insertmacro ${DO} "hexo32.dll"
+  !insertmacro ${DO} "tupview32.dll"
+!macroend
+
+!macro INSTALL_FILE NAME
+  File "${BINDIR}/${NAME}"
+!macroend
+
+!macro REMOVE_FILE NAME
+  Delete "$INSTDIR\${NAME}"
+!macroend
+
+!macro FAIL_IF_LEFT NAME
+  ${If} ${FileExists} "$INSTDIR\${NAME}"
+    StrCpy $0 "$0$\r$\n  ${NAME}"
+  ${EndIf}
+!macroend
+
+!macro USE_REGISTRY_VIEW
+  !if ${ARCH} == 64
+    SetRegView 64
+  !endif
+!macroend
+
+; Waits (up to 10 s) until the service's program file can be deleted: a
+; stopped service's process may still hold its image for a moment, and a file
+; that is still locked would not be replaced or removed.
+!macro RELEASE_SERVICE_FILE UN
+  Function ${UN}ReleaseServiceFile
+    Push $1
+    StrCpy $1 0
+    ${Do}
+      ClearErrors
+      Delete "$INSTDIR\veskcv2xs.exe"
+      ${IfNot} ${Errors}
+        ${Break}
+      ${EndIf}
+      IntOp $1 $1 + 1
+      ${If} $1 >= 40
+        ${Break}
+      ${EndIf}
+      Sleep 250
+    ${Loop}
+    Pop $1
+  FunctionEnd
+!macroend
+!insertmacro RELEASE_SERVICE_FILE ""
+!insertmacro RELEASE_SERVICE_FILE "un."
+
+; Leaves on the stack whether the registered service is this folder's
+; program: "1" or "0". Older versions registered the path without quotes.
+!macro SERVICE_IS_OURS UN
+  Function ${UN}ServiceIsOurs
+    Push $1
+    ReadRegStr $1 HKLM "${SERVICE_KEY}" "ImagePath"
+    ${If} $1 == '"$INSTDIR\veskcv2xs.exe"'
+    ${OrIf} $1 == "$INSTDIR\veskcv2xs.exe"
+      StrCpy $1 1
+    ${Else}
+      StrCpy $1 0
+    ${EndIf}
+    Exch $1
+  FunctionEnd
+!macroend
+!insertmacro SERVICE_IS_OURS ""
+!insertmacro SERVICE_IS_OURS "un."
+
+Function .onInit
+  !insertmacro USE_REGISTRY_VIEW
+  SetShellVarContext all
+FunctionEnd
+
+Function un.onInit
+  !insertmacro USE_REGISTRY_VIEW
+  SetShellVarContext all
+FunctionEnd
+
+Section "-Suite"
+  SetOutPath "$INSTDIR"
+
+  ; A running service locks its program: stop and delete a registered one
+  ; before the files are replaced. The new program removes the service by its
+  ; name wherever the old one lies, even when that file is gone.
+  InitPluginsDir
+  File "/oname=$PLUGINSDIR\veskcv2xs.exe" "${BINDIR}/veskcv2xs.exe"
+  ReadRegStr $0 HKLM "${SERVICE_KEY}" "ImagePath"
+  ${If} $0 != ""
+    DetailPrint "Stopping and removing the access service registered as $0"
+    nsExec::Exec '"$PLUGINSDIR\veskcv2xs.exe" -remove'
+    Pop $0
+    Call ReleaseServiceFile
+  ${EndIf}
+
+  ClearErrors
+  !insertmacro SUITE_FILES INSTALL_FILE
+  !ifdef HELP_CHM
+    File "${HELP_CHM}"
+  !endif
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "Some files of the suite could not be written to $INSTDIR.$\r$\nClose the card utility and any program that uses the suite, then run setup again." /SD IDOK
+    SetErrorLevel ${EXIT_FILES}
+    Abort
+  ${EndIf}
+
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  CreateDirectory "${MENU_FOLDER}"
+  CreateShortcut "${MENU_FOLDER}\${UTILITY_LINK}" "$INSTDIR\tessel.exe"
+  !ifdef HELP_CHM
+    CreateShortcut "${MENU_FOLDER}\${HELP_LINK}" "$INSTDIR\tessel.chm"
+  !endif
+  CreateShortcut "${MENU_FOLDER}\${UNINSTALL_LINK}" "$INSTDIR\uninstall.exe"
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "ZRB-2x card suite"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\tessel.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+  DetailPrint "Registering and starting the access service"
+  nsExec::Exec '"$INSTDIR\veskcv2xs.exe" -install'
+  Pop $0
+  Call ServiceIsOurs
+  Pop $0
+  ${If} $0 != 1
+    MessageBox MB_OK|MB_ICONSTOP "The access service ${SERVICE_NAME} could not be registered.$\r$\nThe card utility cannot reach reader-writers until it is: run $\"$INSTDIR\veskcv2xs.exe$\" -install as administrator." /SD IDOK
+    SetErrorLevel ${EXIT_SERVICE}
+    Return
+  ${EndIf}
+  nsExec::Exec '"$SYSDIR\net.exe" start ${SERVICE_NAME}'
+  Pop $0
+  ${If} $0 != 0
+    MessageBox MB_OK|MB_ICONSTOP "The access service ${SERVICE_NAME} is registered but did not start ($0).$\r$\nStart it with $\"net start ${SERVICE_NAME}$\" or restart Windows." /SD IDOK
+    SetErrorLevel ${EXIT_SERVICE}
+  ${EndIf}
+SectionEnd
+
+Section "-un.Suite"
+  ; Only the copy that the service runs from removes it: the service of
+  ; another copy (another folder) is not this uninstaller's to delete.
+  Call un.ServiceIsOurs
+  Pop $0
+  ${If} $0 == 1
+    DetailPrint "Stopping and removing the access service"
+    nsExec::Exec '"$INSTDIR\veskcv2xs.exe" -remove'
+    Pop $0
+    ReadRegStr $0 HKLM "${SERVICE_KEY}" "ImagePath"
+    ${If} $0 != ""
+      MessageBox MB_OK|MB_ICONSTOP "The access service ${SERVICE_NAME} could not be removed." /SD IDOK
+      SetErrorLevel ${EXIT_SERVICE}
+    ${EndIf}
+    Call un.ReleaseServiceFile
+  ${EndIf}
+
+  !insertmacro SUITE_FILES REMOVE_FILE
+  Delete "$INSTDIR\tessel.chm"
+  Delete "$INSTDIR\uninstall.exe"
+  StrCpy $0 ""
+  !insertmacro SUITE_FILES FAIL_IF_LEFT
+  ${If} $0 != ""
+    MessageBox MB_OK|MB_ICONSTOP "These files could not be removed (is the card utility still running?):$0" /SD IDOK
+    SetErrorLevel ${EXIT_FILES}
+  ${EndIf}
+  ; Only when empty: files the user put into the folder stay.
+  RMDir "$INSTDIR"
+
+  Delete "${MENU_FOLDER}\${UTILITY_LINK}"
+  Delete "${MENU_FOLDER}\${HELP_LINK}"
+  Delete "${MENU_FOLDER}\${UNINSTALL_LINK}"
+  RMDir "${MENU_FOLDER}"
+
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd
+
+; Off unless chosen on the components page; a silent uninstall keeps them.
+Section /o "un.Remove my card utility settings" UninstallSettings
+  DeleteRegKey HKCU "${SETTINGS_KEY}"
+  DeleteRegKey /ifempty HKCU "Software\Orvane"
+SectionEnd
