@@ -1,7 +1,7 @@
 ; Setup program of the ZRB-2x card suite, built by installer/CMakeLists.txt:
 ;
-;   makensis -DARCH=32|64 -DVERSION=a.b.c.d -DBINDIR=<build>/bin -DOUTFILE=<setup.exe>
-;            [-DHELP_CHM=<tessel.chm>] zrb2x.nsi
+;   makensis -DARCH=32|64 -DVERSION=a.b.c.d -DBINDIR=<build>/bin -DOUTDIR=<build>/dist
+;            -DOUTNAME=<setup.exe> [-DHELP_CHM=<tessel.chm>] zrb2x.nsi
 ;
 ; ARCH 32 is the shipped suite (x86-unicode, 32-bit Program Files and registry
 ; view); ARCH 64 the 64-bit build of the same sources (amd64-unicode, 64-bit
@@ -21,8 +21,11 @@
 !ifndef BINDIR
   !error "BINDIR (the build tree's bin folder) must be defined"
 !endif
-!ifndef OUTFILE
-  !error "OUTFILE (the setup program to write) must be defined"
+!ifndef OUTDIR
+  !error "OUTDIR (the folder of the setup program) must be defined"
+!endif
+!ifndef OUTNAME
+  !error "OUTNAME (the setup program's file name) must be defined"
 !endif
 
 !if ${ARCH} == 64
@@ -49,7 +52,7 @@
 !define EXIT_SERVICE 4
 
 Name "${PRODUCT}"
-OutFile "${OUTFILE}"
+OutFile "${OUTDIR}/${OUTNAME}"
 InstallDir "${PROGRAM_FILES}\ZRB-2x"
 ; A new version goes where the previous one is.
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
@@ -66,7 +69,7 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} setup"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "ZRB-2x card suite developers"
-VIAddVersionKey /LANG=1033 "OriginalFilename" "${OUTFILE}"
+VIAddVersionKey /LANG=1033 "OriginalFilename" "${OUTNAME}"
 
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
@@ -160,6 +163,51 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "${OUTFILE}"
 !insertmacro SERVICE_IS_OURS ""
 !insertmacro SERVICE_IS_OURS "un."
 
+; Starts the access service and waits (up to 30 s) while it says it is
+; starting; leaves in $0 the state it settled in (4 running, 1 stopped, 2
+; still starting) or 0 when the service manager could not be asked. Asked of
+; the service manager itself: "net start" does not everywhere wait for the
+; service's own word (under Wine it succeeds once the process is started).
+!define SERVICE_START_PENDING 2
+!define SERVICE_RUNNING 4
+Function StartAccessService
+  Push $1 ; the manager
+  Push $2 ; the service
+  Push $3 ; its SERVICE_STATUS record (7 DWORDs)
+  Push $4 ; steps waited
+  StrCpy $0 0
+  System::Call 'advapi32::OpenSCManagerW(p 0, p 0, i 1) p.r1' ; SC_MANAGER_CONNECT
+  ${If} $1 P<> 0
+    ; SERVICE_START | SERVICE_QUERY_STATUS
+    System::Call 'advapi32::OpenServiceW(p r1, w "${SERVICE_NAME}", i 0x14) p.r2'
+    ${If} $2 P<> 0
+      System::Call 'advapi32::StartServiceW(p r2, i 0, p 0)'
+      System::Call '*(i, i, i, i, i, i, i) p.r3'
+      StrCpy $4 0
+      ${Do}
+        System::Call 'advapi32::QueryServiceStatus(p r2, p r3) i.r0'
+        ${If} $0 = 0
+          ${Break}
+        ${EndIf}
+        System::Call '*$3(i, i .r0)'
+        ${If} $0 <> ${SERVICE_START_PENDING}
+        ${OrIf} $4 >= 120
+          ${Break}
+        ${EndIf}
+        IntOp $4 $4 + 1
+        Sleep 250
+      ${Loop}
+      System::Free $3
+      System::Call 'advapi32::CloseServiceHandle(p r2)'
+    ${EndIf}
+    System::Call 'advapi32::CloseServiceHandle(p r1)'
+  ${EndIf}
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+FunctionEnd
+
 Function .onInit
   !insertmacro USE_REGISTRY_VIEW
   SetShellVarContext all
@@ -228,10 +276,9 @@ Section "-Suite"
     SetErrorLevel ${EXIT_SERVICE}
     Return
   ${EndIf}
-  nsExec::Exec '"$SYSDIR\net.exe" start ${SERVICE_NAME}'
-  Pop $0
-  ${If} $0 != 0
-    MessageBox MB_OK|MB_ICONSTOP "The access service ${SERVICE_NAME} is registered but did not start ($0).$\r$\nStart it with $\"net start ${SERVICE_NAME}$\" or restart Windows." /SD IDOK
+  Call StartAccessService
+  ${If} $0 <> ${SERVICE_RUNNING}
+    MessageBox MB_OK|MB_ICONSTOP "The access service ${SERVICE_NAME} is registered but did not start.$\r$\nStart it with $\"net start ${SERVICE_NAME}$\" or restart Windows." /SD IDOK
     SetErrorLevel ${EXIT_SERVICE}
   ${EndIf}
 SectionEnd
