@@ -145,23 +145,21 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "${OUTNAME}"
 !insertmacro RELEASE_SERVICE_FILE ""
 !insertmacro RELEASE_SERVICE_FILE "un."
 
-; Leaves on the stack whether the registered service is this folder's
-; program: "1" or "0". Older versions registered the path without quotes.
-!macro SERVICE_IS_OURS UN
-  Function ${UN}ServiceIsOurs
-    Push $1
-    ReadRegStr $1 HKLM "${SERVICE_KEY}" "ImagePath"
-    ${If} $1 == '"$INSTDIR\veskcv2xs.exe"'
-    ${OrIf} $1 == "$INSTDIR\veskcv2xs.exe"
-      StrCpy $1 1
+; Leaves in $0 whether the registered service runs the program $1: "1" or
+; "0". Older versions registered the path without quotes.
+!macro SERVICE_RUNS_FROM UN
+  Function ${UN}ServiceRunsFrom
+    ReadRegStr $0 HKLM "${SERVICE_KEY}" "ImagePath"
+    ${If} $0 == '"$1"'
+    ${OrIf} $0 == $1
+      StrCpy $0 1
     ${Else}
-      StrCpy $1 0
+      StrCpy $0 0
     ${EndIf}
-    Exch $1
   FunctionEnd
 !macroend
-!insertmacro SERVICE_IS_OURS ""
-!insertmacro SERVICE_IS_OURS "un."
+!insertmacro SERVICE_RUNS_FROM ""
+!insertmacro SERVICE_RUNS_FROM "un."
 
 ; Starts the access service and waits (up to 30 s) while it says it is
 ; starting; leaves in $0 the state it settled in (4 running, 1 stopped, 2
@@ -208,6 +206,24 @@ Function StartAccessService
   Pop $1
 FunctionEnd
 
+; Registers the service program $1 through its own "-install" and starts
+; it; leaves in $0 "" when the service runs, else what went wrong.
+Function RegisterAndStartService
+  nsExec::Exec '"$1" -install'
+  Pop $0
+  Call ServiceRunsFrom
+  ${If} $0 != 1
+    StrCpy $0 "The access service ${SERVICE_NAME} could not be registered.$\r$\nThe card utility cannot reach reader-writers until it is: run $\"$1$\" -install as administrator."
+    Return
+  ${EndIf}
+  Call StartAccessService
+  ${If} $0 <> ${SERVICE_RUNNING}
+    StrCpy $0 "The access service ${SERVICE_NAME} is registered but did not start.$\r$\nStart it with $\"net start ${SERVICE_NAME}$\" or restart Windows."
+    Return
+  ${EndIf}
+  StrCpy $0 ""
+FunctionEnd
+
 Function .onInit
   !insertmacro USE_REGISTRY_VIEW
   SetShellVarContext all
@@ -226,9 +242,9 @@ Section "-Suite"
   ; name wherever the old one lies, even when that file is gone.
   InitPluginsDir
   File "/oname=$PLUGINSDIR\veskcv2xs.exe" "${BINDIR}/veskcv2xs.exe"
-  ReadRegStr $0 HKLM "${SERVICE_KEY}" "ImagePath"
-  ${If} $0 != ""
-    DetailPrint "Stopping and removing the access service registered as $0"
+  ReadRegStr $R0 HKLM "${SERVICE_KEY}" "ImagePath"
+  ${If} $R0 != ""
+    DetailPrint "Stopping and removing the access service registered as $R0"
     nsExec::Exec '"$PLUGINSDIR\veskcv2xs.exe" -remove'
     Pop $0
     Call ReleaseServiceFile
@@ -240,6 +256,22 @@ Section "-Suite"
     File "${HELP_CHM}"
   !endif
   ${If} ${Errors}
+    ; The service removed above is put back, from the program it ran before
+    ; (or, where setup deleted that, the new one), so that a failed setup
+    ; does not leave the machine without it.
+    StrCpy $1 $R0
+    StrCpy $2 $1 1
+    ${If} $2 == '"'
+      StrCpy $1 $1 "" 1
+      StrCpy $1 $1 -1
+    ${EndIf}
+    ${IfNot} ${FileExists} $1
+      StrCpy $1 "$INSTDIR\veskcv2xs.exe"
+    ${EndIf}
+    ${If} $R0 != ""
+    ${AndIf} ${FileExists} $1
+      Call RegisterAndStartService
+    ${EndIf}
     MessageBox MB_OK|MB_ICONSTOP "Some files of the suite could not be written to $INSTDIR.$\r$\nClose the card utility and any program that uses the suite, then run setup again." /SD IDOK
     SetErrorLevel ${EXIT_FILES}
     Abort
@@ -267,18 +299,10 @@ Section "-Suite"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 
   DetailPrint "Registering and starting the access service"
-  nsExec::Exec '"$INSTDIR\veskcv2xs.exe" -install'
-  Pop $0
-  Call ServiceIsOurs
-  Pop $0
-  ${If} $0 != 1
-    MessageBox MB_OK|MB_ICONSTOP "The access service ${SERVICE_NAME} could not be registered.$\r$\nThe card utility cannot reach reader-writers until it is: run $\"$INSTDIR\veskcv2xs.exe$\" -install as administrator." /SD IDOK
-    SetErrorLevel ${EXIT_SERVICE}
-    Return
-  ${EndIf}
-  Call StartAccessService
-  ${If} $0 <> ${SERVICE_RUNNING}
-    MessageBox MB_OK|MB_ICONSTOP "The access service ${SERVICE_NAME} is registered but did not start.$\r$\nStart it with $\"net start ${SERVICE_NAME}$\" or restart Windows." /SD IDOK
+  StrCpy $1 "$INSTDIR\veskcv2xs.exe"
+  Call RegisterAndStartService
+  ${If} $0 != ""
+    MessageBox MB_OK|MB_ICONSTOP $0 /SD IDOK
     SetErrorLevel ${EXIT_SERVICE}
   ${EndIf}
 SectionEnd
@@ -286,8 +310,8 @@ SectionEnd
 Section "-un.Suite"
   ; Only the copy that the service runs from removes it: the service of
   ; another copy (another folder) is not this uninstaller's to delete.
-  Call un.ServiceIsOurs
-  Pop $0
+  StrCpy $1 "$INSTDIR\veskcv2xs.exe"
+  Call un.ServiceRunsFrom
   ${If} $0 == 1
     DetailPrint "Stopping and removing the access service"
     nsExec::Exec '"$INSTDIR\veskcv2xs.exe" -remove'
