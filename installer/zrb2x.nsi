@@ -114,6 +114,45 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "${OUTNAME}"
   ${EndIf}
 !macroend
 
+; A program or library that runs cannot be opened for writing. The service's
+; program is left out: setup and uninstall stop the service themselves.
+!macro NOTE_IF_IN_USE NAME
+  !if "${NAME}" != "veskcv2xs.exe"
+    ${If} ${FileExists} "$INSTDIR\${NAME}"
+      ClearErrors
+      FileOpen $1 "$INSTDIR\${NAME}" a
+      ${If} ${Errors}
+        StrCpy $0 "$0$\r$\n  ${NAME}"
+      ${Else}
+        FileClose $1
+      ${EndIf}
+    ${EndIf}
+  !endif
+!macroend
+
+; Before anything is changed: while the card utility or another program of
+; the suite runs from the folder, its files can be neither replaced nor
+; removed. Asks the user to close them (a silent run does not wait); leaves
+; in $0 the files still in use ("" when none).
+!macro WAIT_UNTIL_FILES_FREE UN
+  Function ${UN}WaitUntilFilesFree
+    Push $1
+    ${Do}
+      StrCpy $0 ""
+      !insertmacro SUITE_FILES NOTE_IF_IN_USE
+      ${If} $0 == ""
+        ${Break}
+      ${EndIf}
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "These files in $INSTDIR are in use:$0$\r$\n$\r$\nClose the card utility and any program that uses the suite, then retry." /SD IDCANCEL IDRETRY retry
+      ${Break}
+      retry:
+    ${Loop}
+    Pop $1
+  FunctionEnd
+!macroend
+!insertmacro WAIT_UNTIL_FILES_FREE ""
+!insertmacro WAIT_UNTIL_FILES_FREE "un."
+
 !macro USE_REGISTRY_VIEW
   !if ${ARCH} == 64
     SetRegView 64
@@ -235,6 +274,11 @@ Function un.onInit
 FunctionEnd
 
 Section "-Suite"
+  Call WaitUntilFilesFree
+  ${If} $0 != ""
+    SetErrorLevel ${EXIT_FILES}
+    Abort
+  ${EndIf}
   SetOutPath "$INSTDIR"
 
   ; A running service locks its program: stop and delete a registered one
@@ -308,6 +352,11 @@ Section "-Suite"
 SectionEnd
 
 Section "-un.Suite"
+  Call un.WaitUntilFilesFree
+  ${If} $0 != ""
+    SetErrorLevel ${EXIT_FILES}
+    Abort
+  ${EndIf}
   ; Only the copy that the service runs from removes it: the service of
   ; another copy (another folder) is not this uninstaller's to delete.
   StrCpy $1 "$INSTDIR\veskcv2xs.exe"
@@ -326,13 +375,15 @@ Section "-un.Suite"
 
   !insertmacro SUITE_FILES REMOVE_FILE
   Delete "$INSTDIR\tessel.chm"
-  Delete "$INSTDIR\uninstall.exe"
   StrCpy $0 ""
   !insertmacro SUITE_FILES FAIL_IF_LEFT
   ${If} $0 != ""
+    ; The uninstaller and its entry stay, so that it can be run again.
     MessageBox MB_OK|MB_ICONSTOP "These files could not be removed (is the card utility still running?):$0" /SD IDOK
     SetErrorLevel ${EXIT_FILES}
+    Abort
   ${EndIf}
+  Delete "$INSTDIR\uninstall.exe"
   ; Only when empty: files the user put into the folder stay.
   RMDir "$INSTDIR"
 
