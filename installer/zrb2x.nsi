@@ -9,8 +9,11 @@
 ;
 ; The access service is registered only through its own "veskcv2xs.exe
 ; -install" and removed through "-remove"; both end with exit code 0 whatever
-; happened, so the setup checks the result in the service's registry key and
-; reports a failure instead of passing it off as success.
+; happened, so the setup checks the result in the service's registry key,
+; asks the service manager whether the service runs, and reports a failure
+; instead of passing it off as success. The 32-bit and the 64-bit suite share
+; the service's name: the copy set up last owns it, and only the copy the
+; service runs from removes it.
 
 !ifndef ARCH
   !error "ARCH (32 or 64) must be defined"
