@@ -131,7 +131,7 @@ class TesselHelp : public TesselGui {
     ASSERT_TRUE(helpViewers().empty()) << "no viewer left over from elsewhere";
   }
   // A viewer the program failed to close would outlive the test and, holding
-  // the handles it inherited, keep the test's output open: it goes here.
+  // the handles it inherited, keep the test's output open: it is closed here.
   void TearDown() override {
     for (const Viewer& viewer : helpViewers()) {
       zrb::win::UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, viewer.process));
