@@ -8,6 +8,11 @@ namespace tessel::win {
 namespace {
 
 constexpr DWORD kViewerStartMs = 256;
+// A viewer started cold (Wine's takes about half a second) may have no window
+// yet after the first wait: it is looked for again, for this long at most, so
+// that the next request finds it instead of starting a second viewer.
+constexpr DWORD kViewerWindowMs = 5000;
+constexpr DWORD kViewerPollMs = 50;
 constexpr DWORD kViewerEndMs = 5000;
 constexpr UINT kHelpFinder = 11;  // HELP_FINDER
 
@@ -36,13 +41,23 @@ bool HelpViewer::startViewer() {
   threadId_ = process.dwThreadId;
   Sleep(kViewerStartMs);
   viewerWindow_ = nullptr;
-  EnumThreadWindows(threadId_, &findViewerWindow, reinterpret_cast<LPARAM>(&viewerWindow_));
+  for (DWORD waited = 0; !lookForViewerWindow() && waited < kViewerWindowMs; waited += kViewerPollMs)
+    if (WaitForSingleObject(process_.get(), kViewerPollMs) == WAIT_OBJECT_0) break;
   return true;
+}
+
+bool HelpViewer::lookForViewerWindow() {
+  if (viewerWindow_ && IsWindow(viewerWindow_)) return true;
+  viewerWindow_ = nullptr;
+  if (!process_ || WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) return false;
+  EnumThreadWindows(threadId_, &findViewerWindow, reinterpret_cast<LPARAM>(&viewerWindow_));
+  return viewerWindow_ != nullptr;
 }
 
 void HelpViewer::show(HWND owner) {
   std::wstring file = zrb::win::utf8ToWide(choice_.file);
-  if (!choice_.classic && viewerWindow_ && IsWindow(viewerWindow_)) {
+  // A viewer still running whose window showed late is found now.
+  if (!choice_.classic && lookForViewerWindow()) {
     if (IsIconic(viewerWindow_)) SendMessageW(viewerWindow_, WM_SYSCOMMAND, SC_RESTORE, 0);
     SetForegroundWindow(viewerWindow_);
     return;
@@ -51,7 +66,7 @@ void HelpViewer::show(HWND owner) {
 }
 
 void HelpViewer::close() {
-  if (viewerWindow_ && IsWindow(viewerWindow_)) PostMessageW(viewerWindow_, WM_CLOSE, 0, 0);
+  if (lookForViewerWindow()) PostMessageW(viewerWindow_, WM_CLOSE, 0, 0);
   viewerWindow_ = nullptr;
   if (process_) WaitForSingleObject(process_.get(), kViewerEndMs);
   process_.reset();

@@ -26,6 +26,9 @@ class HelpViewer {
 
  private:
   bool startViewer();
+  // True when the viewer this program started has its window (remembered, or
+  // found now among its main thread's windows).
+  bool lookForViewerWindow();
 
   HelpChoice choice_;
   HWND viewerWindow_ = nullptr;
