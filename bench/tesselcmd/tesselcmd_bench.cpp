@@ -12,7 +12,7 @@
 // Windows 98 (Wine's per-program version, bench/tesselcmd/run sets it) the
 // device library runs in-process and finds the readers through ZRB2X_VIRTUAL.
 // Every file the tool wrote is written back onto a second card, spoilt
-// before, and compared with the first, so that a fast wrong transfer cannot
+// before by a bare write, and compared with the first, so that a fast wrong transfer cannot
 // pass; the peak working set is read before the first transfer and after
 // the last, since the tool's loops keep one block whatever the card's size.
 //
@@ -56,7 +56,7 @@ using zrb::bench::timed;
 using zrb::bench::TimingCardManager;
 
 constexpr long kMaxMib = 64;                            // a virtual card holds at most 64 MiB
-constexpr uint32_t kCheckCall = tessel::kCommandBlock;  // spoiling and comparing the cards
+constexpr uint32_t kCheckCall = tessel::kCommandBlock;  // comparing the cards
 // The call sizes of the bare loops and of the tool's runs.
 constexpr std::array<uint32_t, 3> kCallSizes = {tessel::kCommandBlock, 256 * 1024, 1024 * 1024};
 static_assert(std::find(kCallSizes.begin(), kCallSizes.end(), tesselcmd::kToolBlock) != kCallSizes.end(),
@@ -109,13 +109,6 @@ class BareCards {
     });
   }
 
-  // Bytes unlike the source's over the whole target, so that a write that
-  // leaves the card alone is caught by the comparison after it.
-  bool spoil(uint8_t socket, uint32_t size) {
-    std::vector<uint8_t> block(kCheckCall, 0xA5);
-    return pass(cardservice::FN_WRITE, socket, size, kCheckCall, block.data()).has_value();
-  }
-
   bool sameBytes(uint8_t first, uint8_t second, uint32_t size) {
     std::vector<uint8_t> a(kCheckCall), b(kCheckCall);
     for (uint32_t offset = 0; offset < size; offset += kCheckCall) {
@@ -157,8 +150,8 @@ class Bench {
  public:
   Bench(TimingCardManager& cards, const std::filesystem::path& folder, uint32_t size)
       : cards_(cards), folder_(folder), size_(size), block_(kCallSizes.back()) {
-    // Card-like bytes for the bare writes; they are spoilt over before any
-    // comparison, so they never count as a copy.
+    // Bytes unlike the source card's for the bare writes, which thereby
+    // spoil the target before each of the tool's writes.
     for (size_t i = 0; i < block_.size(); ++i) block_[i] = static_cast<uint8_t>(i * 13 + (i >> 9));
   }
 
@@ -203,35 +196,50 @@ class Bench {
     return !figures.bareRead.back().failed && !figures.bareWrite.back().failed;
   }
 
-  // The source card to a file of `name` and that file onto the spoilt
-  // target card, which must then equal the source.
-  bool roundTrip(const std::string& name, uint32_t block, Best& toFile, Best& toCard) {
+  // The source card to a file of `name` in calls of size `i`, and that file
+  // back onto the target card, which must then equal the source. Each of the
+  // tool's transfers follows a bare pass in the same direction and call size,
+  // so that both meet the machine in the same state (the virtual cards are
+  // image files: what the page cache still has to write back decides much of
+  // a pass's time). The bare write also spoils the target, so that a write
+  // that leaves the card alone is caught.
+  bool roundTrip(const std::string& name, size_t i, Figures& figures, Best& toFile, Best& toCard) {
     const std::string file = (folder_ / name).string();
-    toFile.add(tool({"read", "1", file}, block));
+    if (!barePass(cardservice::FN_READ, kSource, i, figures.bareRead[i])) return false;
+    toFile.add(tool({"read", "1", file}, kCallSizes[i]));
     std::error_code error;
     if (toFile.failed || std::filesystem::file_size(file, error) == 0 || error) return false;
-    if (BareCards cards(cards_); !cards.bound() || !cards.spoil(kTarget, size_)) return false;
-    toCard.add(tool({"write", "2", file}, block));
+    if (!barePass(cardservice::FN_WRITE, kTarget, i, figures.bareWrite[i])) return false;
+    toCard.add(tool({"write", "2", file}, kCallSizes[i]));
     if (toCard.failed) return false;
     BareCards cards(cards_);
     return cards.bound() && cards.sameBytes(kSource, kTarget, size_);
+  }
+
+  // One bare pass over a card in calls of size `i`, with the card manager
+  // bound for it alone: the tool binds it itself, as another program would.
+  bool barePass(uint32_t code, uint8_t socket, size_t i, Best& best) {
+    BareCards cards(cards_);
+    if (!cards.bound()) return false;
+    best.add(cards.pass(code, socket, size_, kCallSizes[i], block_.data()));
+    return !best.failed;
   }
 
   // The rounds interleave the paths, so that a burst of load elsewhere on
   // the machine falls on one round of each rather than on one path.
   Figures measure(int rounds) {
     Figures figures;
+    // The bare loops once before anything else: their buffers stand in the
+    // peak working set the tool's transfers are measured against.
+    figures.intact = bare(figures);
+    figures.before = zrb::bench::workingSet();
     for (int round = 0; round < rounds && figures.intact; ++round) {
-      figures.intact = bare(figures);
-      if (round == 0) figures.before = zrb::bench::workingSet();
-      if (figures.intact) {
-        figures.startUp.add(tool({"read", "1", (folder_ / "block.bin").string(), "--end", "0xFFFF"}));
-        figures.intact = !figures.startUp.failed;
-      }
+      figures.startUp.add(tool({"read", "1", (folder_ / "block.bin").string(), "--end", "0xFFFF"}));
+      figures.intact = !figures.startUp.failed;
       for (size_t i = 0; i < kCallSizes.size() && figures.intact; ++i) {
         ToolFigures& tool = figures.tool[i];
-        figures.intact = roundTrip("card.bin", kCallSizes[i], tool.readBinary, tool.writeBinary) &&
-                         roundTrip("card.hex", kCallSizes[i], tool.readHex, tool.writeHex);
+        figures.intact = roundTrip("card.bin", i, figures, tool.readBinary, tool.writeBinary) &&
+                         roundTrip("card.hex", i, figures, tool.readHex, tool.writeHex);
       }
     }
     figures.after = zrb::bench::workingSet();
