@@ -1,9 +1,9 @@
 // The image file's side of a transfer on a thread of its own. The library
-// takes and gives one byte per call, which costs about as much as the card
-// calls themselves; run one block behind (or ahead of) the card on this
-// thread, it overlaps them instead of adding to them. Jobs run one at a time
-// in the order posted, so the file sees its calls in the same order as
-// without the thread, and only one thread at a time touches the handle.
+// gives one byte per call, which costs about as much as the card calls
+// themselves; run one block ahead of the card on this thread, reading the
+// file overlaps the card's writes instead of adding to them. Jobs run one at
+// a time in the order posted, so the file sees its calls in the same order
+// as without the thread, and only one thread at a time touches the handle.
 #pragma once
 
 #include <condition_variable>
