@@ -49,4 +49,17 @@ bool runSelf(const std::vector<std::string>& arguments) {
   return exitCode == 0;
 }
 
+int withInstalledService(const std::filesystem::path& readers, const std::function<int()>& run) {
+  using namespace zrb2x::service::test;
+  ServiceManager service;
+  int result = 1;
+  if (!setMachineVirtualFolder(readers.string()) || !service.installAndStart())
+    std::printf("the service could not be installed and started\n");
+  else
+    result = run();
+  service.remove();
+  setMachineVirtualFolder("");
+  return result;
+}
+
 }  // namespace zrb::bench

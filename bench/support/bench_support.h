@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,5 +29,10 @@ WorkingSet workingSet();
 // true when it ended with 0. Making a card builds its whole image in
 // memory, which would otherwise stand in the caller's peak working set.
 bool runSelf(const std::vector<std::string>& arguments);
+
+// Installs and starts the access service on the virtual readers in
+// `readers`, runs `run` and removes the service again, whatever happened;
+// 1 when the service could not be started, else what `run` returned.
+int withInstalledService(const std::filesystem::path& readers, const std::function<int()>& run);
 
 }  // namespace zrb::bench

@@ -40,7 +40,6 @@
 #include "image_file_api.h"
 #include "result_lines.h"
 #include "scratch_dir.h"
-#include "service_control.h"
 #include "tesselcmd.h"
 #include "timing_card_manager.h"
 #include "virtual/card_templates.h"
@@ -416,16 +415,9 @@ int benchMain(int argc, char** argv) {
     setVirtualFolder("");
     return result;
   }
-  using namespace zrb2x::service::test;
-  ServiceManager service;
-  int result = 1;
-  if (!setMachineVirtualFolder(scratch.path().string()) || !service.installAndStart())
-    std::printf("the service could not be installed and started\n");
-  else
-    result = run(options, scratch.path(), "through slothub.dll and the service (NT)");
-  service.remove();
-  setMachineVirtualFolder("");
-  return result;
+  return zrb::bench::withInstalledService(scratch.path(), [&] {
+    return run(options, scratch.path(), "through slothub.dll and the service (NT)");
+  });
 }
 
 }  // namespace

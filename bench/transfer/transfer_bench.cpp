@@ -35,7 +35,6 @@
 #include "image_file_api.h"
 #include "result_codes.h"
 #include "scratch_dir.h"
-#include "service_control.h"
 #include "socket_poll.h"
 #include "timing_card_manager.h"
 #include "virtual/card_templates.h"
@@ -391,16 +390,7 @@ int benchMain(int argc, char** argv) {
     std::printf("cannot make the virtual readers\n");
     return 1;
   }
-  using namespace zrb2x::service::test;
-  ServiceManager service;
-  int result = 1;
-  if (!setMachineVirtualFolder(scratch.path().string()) || !service.installAndStart())
-    std::printf("the service could not be installed and started\n");
-  else
-    result = run(options, scratch.path());
-  service.remove();
-  setMachineVirtualFolder("");
-  return result;
+  return zrb::bench::withInstalledService(scratch.path(), [&] { return run(options, scratch.path()); });
 }
 
 }  // namespace
