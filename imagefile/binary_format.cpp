@@ -57,9 +57,22 @@ int32_t putBinary(HexoHandle* handle, uint32_t address, int32_t byte) {
   return byte;
 }
 
+// The first byte settles what a single put would (the first address, a gap,
+// an overlap); the rest follow it directly, so they go to the stream at once.
+int32_t putBinaryBlock(HexoHandle* handle, uint32_t address, const uint8_t* bytes, uint32_t count) {
+  if (putBinary(handle, address, bytes[0]) < 0) return -1;
+  if (count == 1) return 0;
+  handle->state.binaryWrite.nextAddress = address + count;
+  if (!writeAll(reinterpret_cast<const char*>(bytes + 1), count - 1, handle->file))
+    return fail(*handle, ERR_WRITE);
+  return 0;
+}
+
 }  // namespace
 
-const FormatOps kBinaryReader = {initReader, getBinary, failAccessModePut, closeNothing, streamPosition};
-const FormatOps kBinaryWriter = {initWriter, failAccessModeGet, putBinary, closeNothing, streamPosition};
+const FormatOps kBinaryReader = {initReader,   getBinary,      failAccessModePut,
+                                 closeNothing, streamPosition, putEachByte};
+const FormatOps kBinaryWriter = {initWriter,   failAccessModeGet, putBinary,
+                                 closeNothing, streamPosition,    putBinaryBlock};
 
 }  // namespace hexo

@@ -28,4 +28,9 @@ char* HEXO_API HexoGetPath(HexoHandle* handle);
 int32_t HEXO_API HexoGetPos(HexoHandle* handle);
 int32_t HEXO_API HexoGetType(HexoHandle* handle);
 uint32_t HEXO_API GetHexo32DllVersion();
+// Puts count bytes at consecutive addresses from `address`, as that many
+// HexoPutB calls would, stopping at the first that fails: 0 when every byte
+// was put, else -1 (HexoGetError tells why). Exported last, so the ordinals
+// of the calls above stay as they were.
+int32_t HEXO_API HexoPutBlock(HexoHandle* handle, uint32_t address, const uint8_t* bytes, uint32_t count);
 }

@@ -35,11 +35,12 @@ bool equalIgnoringCase(const char* a, const char* b) {
 
 bool isValidType(int32_t type) { return type >= TYPE_BINARY && type <= TYPE_S37; }
 
-// Text types are opened in text mode so that written line ends are the
-// platform's (CR LF on Windows); readers drop CRs either way.
+// Text types are read in text mode (readers drop CRs either way, and the
+// Windows runtime ends a file at Ctrl-Z as it always did) but written in
+// binary mode: the writers spell the platform's line end themselves.
 const char* streamMode(FileType type, bool writing) {
-  if (type == TYPE_BINARY) return writing ? "wb" : "rb";
-  return writing ? "wt" : "rt";
+  if (writing) return "wb";
+  return type == TYPE_BINARY ? "rb" : "rt";
 }
 
 // The byte-at-a-time interface reads and writes through the stream's buffer;
@@ -119,6 +120,19 @@ int32_t openStream(HexoHandle& handle, FILE* stream, const char* path, int32_t d
   if (stream == nullptr) return fail(handle, ERR_OPEN);
   finishOpen(handle, stream, resolveType(handle.path, type), direction == MODE_WRITE);
   return 0;
+}
+
+int32_t putBlock(HexoHandle& handle, uint32_t address, const uint8_t* bytes, uint32_t count) {
+  if (!isOpen(handle)) return -1;
+  if (count == 0) return 0;
+  if (bytes == nullptr) return -1;
+  // The handle is the caller's memory: its operations are trusted only when
+  // they are the ones open() chose, else the block goes byte by byte.
+  if (isValidType(handle.type)) {
+    const FormatOps& ops = formatOps(static_cast<FileType>(handle.type), handle.mode == MODE_WRITE);
+    if (ops.put == handle.putOp) return ops.putBlock(&handle, address, bytes, count);
+  }
+  return putEachByte(&handle, address, bytes, count);
 }
 
 int32_t isEof(const HexoHandle& handle) { return handle.eof != 0 ? 1 : 0; }

@@ -38,6 +38,12 @@ inline int32_t putByte(HexoHandle& handle, uint32_t address, int32_t byte) {
   return handle.putOp(&handle, address, byte);
 }
 
+// Puts count bytes at address, address + 1, ... as that many putByte calls
+// would, stopping at the first that fails: 0 when all were put, else -1 (the
+// handle's error tells why). For callers with a whole block at hand: one call
+// instead of one per byte, and the formats copy the block in bulk.
+int32_t putBlock(HexoHandle& handle, uint32_t address, const uint8_t* bytes, uint32_t count);
+
 int32_t isEof(const HexoHandle& handle);
 int32_t close(HexoHandle& handle);
 int32_t error(const HexoHandle& handle);

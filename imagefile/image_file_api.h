@@ -26,6 +26,7 @@ struct ImageFileApi {
   char*(HEXO_API* getPath)(HexoHandle* handle);
   int32_t(HEXO_API* getPos)(HexoHandle* handle);
   int32_t(HEXO_API* getType)(HexoHandle* handle);
+  int32_t(HEXO_API* putBlock)(HexoHandle* handle, uint32_t address, const uint8_t* bytes, uint32_t count);
 };
 
 // The interface of this build.

@@ -19,6 +19,9 @@ const ImageFileApi& imageFileApi() {
       [](HexoHandle* h) { return const_cast<char*>(hexo::path(*h)); },
       [](HexoHandle* h) { return hexo::position(*h); },
       [](HexoHandle* h) { return hexo::type(*h); },
+      [](HexoHandle* h, uint32_t address, const uint8_t* bytes, uint32_t count) {
+        return hexo::putBlock(*h, address, bytes, count);
+      },
   };
   return api;
 }

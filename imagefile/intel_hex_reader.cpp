@@ -107,6 +107,7 @@ int32_t getHex(HexoHandle* handle, uint32_t* address) {
 
 }  // namespace
 
-const FormatOps kIntelHexReader = {initReader, getHex, failAccessModePut, closeNothing, lineField};
+const FormatOps kIntelHexReader = {initReader,   getHex,    failAccessModePut,
+                                   closeNothing, lineField, putEachByte};
 
 }  // namespace hexo

@@ -102,6 +102,7 @@ int32_t getSrecord(HexoHandle* handle, uint32_t* address) {
 
 }  // namespace
 
-const FormatOps kSrecordReader = {initReader, getSrecord, failAccessModePut, closeNothing, lineField};
+const FormatOps kSrecordReader = {initReader,   getSrecord, failAccessModePut,
+                                  closeNothing, lineField,  putEachByte};
 
 }  // namespace hexo

@@ -1,6 +1,8 @@
 // S-record writing: S1, S2 or S3 data records of at most 16 bytes that never
 // run across a multiple of 16, and the type's terminator at close. No header
 // or record count record is written.
+#include <cstring>
+
 #include "format_ops.h"
 #include "hex_text.h"
 #include "stream_io.h"
@@ -20,9 +22,9 @@ struct WriterParameters {
 // The data record format's second character is the record type that the
 // writer puts out; the rest of the format is what the formatter below does.
 const WriterParameters kWriterParameters[] = {
-    {TYPE_S19, 2, 0xFFFF, "S1%02X%04lX", "S9030000FC\n"},
-    {TYPE_S28, 3, 0xFFFFFF, "S2%02X%06lX", "S804000000FB\n"},
-    {TYPE_S37, 4, 0xFFFFFFFF, "S3%02X%08lX", "S70500000000FA\n"},
+    {TYPE_S19, 2, 0xFFFF, "S1%02X%04lX", "S9030000FC"},
+    {TYPE_S28, 3, 0xFFFFFF, "S2%02X%06lX", "S804000000FB"},
+    {TYPE_S37, 4, 0xFFFFFFFF, "S3%02X%08lX", "S70500000000FA"},
 };
 
 const WriterParameters& parametersFor(FileType type) {
@@ -35,7 +37,7 @@ bool flush(HexoHandle& handle) {
   HexoSrecWriteState& state = handle.state.srecWrite;
   if (state.pendingCount == 0) return true;
   ++handle.line;
-  char text[2 + 2 + 8 + 2 * kRecordDataSize + 2 + 1];
+  char text[2 + 2 + 8 + 2 * kRecordDataSize + 2 + kLineEndLength];
   const uint8_t count = static_cast<uint8_t>(state.pendingCount + state.addressBytes + 1);
   uint8_t sum = count;
   char* out = text;
@@ -50,7 +52,7 @@ bool flush(HexoHandle& handle) {
     sum = static_cast<uint8_t>(sum + state.data[i]);
   }
   out = appendByte(out, static_cast<uint8_t>(~sum));
-  *out++ = '\n';
+  out = appendLineEnd(out);
   if (!writeAll(text, static_cast<size_t>(out - text), handle.file)) return fail(handle, ERR_WRITE), false;
   state.pendingCount = 0;
   return true;
@@ -87,13 +89,19 @@ int32_t closeSrecord(HexoHandle* handle) {
   if (handle->error == 0 && flush(*handle)) {
     ++handle->line;
     const char* terminator = handle->state.srecWrite.terminatorRecord;
-    std::fputs(terminator, handle->file);
+    writeAll(terminator, std::strlen(terminator), handle->file);
+    writeAll(kLineEnd, kLineEndLength, handle->file);
   }
   return handle->error;
 }
 
+int32_t putSrecordBlock(HexoHandle* handle, uint32_t address, const uint8_t* bytes, uint32_t count) {
+  return putLinesOfSixteen<putSrecord>(handle, handle->state.srecWrite, address, bytes, count);
+}
+
 }  // namespace
 
-const FormatOps kSrecordWriter = {initWriter, failAccessModeGet, putSrecord, closeSrecord, lineField};
+const FormatOps kSrecordWriter = {initWriter,   failAccessModeGet, putSrecord,
+                                  closeSrecord, lineField,         putSrecordBlock};
 
 }  // namespace hexo

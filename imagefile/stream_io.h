@@ -19,6 +19,21 @@
 
 namespace hexo {
 
+// The text types are written in binary mode with the platform's line end
+// spelled out: under Wine the runtime's text-mode translation of every
+// written character took longer than formatting the records.
+#if defined(_WIN32)
+constexpr char kLineEnd[] = "\r\n";
+#else
+constexpr char kLineEnd[] = "\n";
+#endif
+constexpr size_t kLineEndLength = sizeof kLineEnd - 1;
+
+inline char* appendLineEnd(char* out) {
+  std::memcpy(out, kLineEnd, kLineEndLength);
+  return out + kLineEndLength;
+}
+
 inline int readChar(FILE* stream) {
 #if defined(_WIN32)
   return _getc_nolock(stream);
@@ -68,6 +83,10 @@ inline void consume(FILE* stream, size_t count) {
 #endif
 }
 
+// Up to this many characters (a record line) are cheaper put one by one than
+// through a locked block write.
+constexpr size_t kCharacterLoopLimit = 256;
+
 inline bool writeAll(const char* text, size_t length, FILE* stream) {
 #if defined(_WIN32)
 #if defined(HEXO_MSVCRT_BUFFER)
@@ -78,8 +97,10 @@ inline bool writeAll(const char* text, size_t length, FILE* stream) {
     return true;
   }
 #endif
-  // Character by character into the stream's buffer; the text-mode line end
-  // translation happens when the buffer goes to the file.
+  // A block larger than a record goes through the runtime's own block write,
+  // which passes whole buffers to the file (one lock for all of it).
+  if (length > kCharacterLoopLimit) return std::fwrite(text, 1, length, stream) == length;
+  // Character by character into the stream's buffer.
   for (size_t i = 0; i < length; ++i)
     if (_putc_nolock(static_cast<unsigned char>(text[i]), stream) == EOF) return false;
   return true;

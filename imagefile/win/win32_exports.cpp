@@ -20,6 +20,10 @@ int32_t __stdcall HexoPutB(HexoHandle* handle, uint32_t address, int32_t byte) {
   return hexo::putByte(*handle, address, byte);
 }
 
+int32_t __stdcall HexoPutBlock(HexoHandle* handle, uint32_t address, const uint8_t* bytes, uint32_t count) {
+  return hexo::putBlock(*handle, address, bytes, count);
+}
+
 int32_t __stdcall HexoIsEof(HexoHandle* handle) { return hexo::isEof(*handle); }
 
 int32_t __stdcall HexoClose(HexoHandle* handle) { return hexo::close(*handle); }

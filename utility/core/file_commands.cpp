@@ -60,9 +60,7 @@ uint16_t readCardIntoFile(CommandContext& context, const FileTransfer& transfer,
     showPosition(context.progress, address);
     const uint16_t read = context.access.cardRead(requestAt(context, address), buffer.data(), n);
     if (read != R_SUCCESS) return removalAware(context.access, context.area.socket, read);
-    for (uint32_t i = 0; i < n; ++i) {
-      if (context.files.putB(&file.handle(), address + i, buffer[i]) < 0) return R_FILE_ERROR;
-    }
+    if (context.files.putBlock(&file.handle(), address, buffer.data(), n) != 0) return R_FILE_ERROR;
     address += n;
     remaining -= n;
     if (!context.progress.step()) return R_STOPPED;

@@ -36,6 +36,7 @@ const Export kExports[] = {
     {"HexoGetPos", "_HexoGetPos@4"},
     {"HexoGetType", "_HexoGetType@4"},
     {"GetHexo32DllVersion", "_GetHexo32DllVersion@0"},
+    {"HexoPutBlock", "_HexoPutBlock@16"},
 };
 
 const char* const kUtf8Texts[] = {
@@ -72,6 +73,7 @@ struct Hexo32 {
   int32_t(__stdcall* getPos)(HexoHandle*);
   int32_t(__stdcall* getType)(HexoHandle*);
   uint32_t(__stdcall* version)();
+  int32_t(__stdcall* putBlock)(HexoHandle*, uint32_t, const uint8_t*, uint32_t);
 };
 
 class Hexo32Dll : public ::testing::TestWithParam<bool> {
@@ -102,6 +104,7 @@ class Hexo32Dll : public ::testing::TestWithParam<bool> {
     bind(api.getPos, kExports[10], decorated);
     bind(api.getType, kExports[11], decorated);
     bind(api.version, kExports[12], decorated);
+    bind(api.putBlock, kExports[13], decorated);
     return api;
   }
 
@@ -154,6 +157,24 @@ TEST_P(Hexo32Dll, WritesTextRecordsWithCrLfAndReadsThemBack) {
 
   EXPECT_EQ(api.open(&handle, (dir / "missing" / "x.s37").string().c_str(), 'r', -1), -1);
   EXPECT_EQ(api.getError(&handle), 1);
+}
+
+TEST_P(Hexo32Dll, ABlockGoesOutAsTheSameRecordsAsItsBytes) {
+  ASSERT_NE(module, nullptr);
+  const Hexo32 api = bound();
+  const std::string path = (dir / "BLOCK.hex").string();
+  HexoHandle handle;
+  ASSERT_EQ(api.open(&handle, path.c_str(), 'w', -1), 0);
+  const uint8_t bytes[] = {0xAA, 0xBB, 0xCC};
+  EXPECT_EQ(api.putBlock(&handle, 0x1234E, bytes, 3), 0);
+  EXPECT_EQ(api.getLineNo(&handle), 2);
+  EXPECT_EQ(api.close(&handle), 0);
+  EXPECT_EQ(readFile(dir / "BLOCK.hex"),
+            ":020000021000EC\r\n:02234E00AABB28\r\n:01235000CCC0\r\n:00000001FF\r\n");
+  ASSERT_EQ(api.open(&handle, path.c_str(), 'r', -1), 0);
+  EXPECT_EQ(api.putBlock(&handle, 0, bytes, 3), -1);
+  EXPECT_EQ(api.getError(&handle), 2);
+  EXPECT_EQ(api.close(&handle), 0);
 }
 
 TEST_P(Hexo32Dll, ErrorTextsAreShiftJisWhateverTheCodePage) {

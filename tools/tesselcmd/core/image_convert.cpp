@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
+
 #include "command_support.h"
 #include "file_commands.h"
 #include "image_file_api.h"
@@ -11,7 +13,39 @@ namespace tesselcmd {
 
 using namespace tessel;
 
-namespace {}  // namespace
+namespace {
+
+// Bytes at consecutive addresses, gathered so that the target gets them as
+// blocks: the same file as byte-by-byte puts, in far fewer calls.
+class RunWriter {
+ public:
+  RunWriter(const ImageFileApi& files, HexoHandle& target) : files_(files), target_(target) {
+    run_.reserve(kRun);
+  }
+
+  bool put(uint32_t address, uint8_t byte) {
+    if (!run_.empty() && (address != start_ + run_.size() || run_.size() == kRun) && !flush()) return false;
+    if (run_.empty()) start_ = address;
+    run_.push_back(byte);
+    return true;
+  }
+
+  bool flush() {
+    const bool written = run_.empty() || files_.putBlock(&target_, start_, run_.data(),
+                                                         static_cast<uint32_t>(run_.size())) == 0;
+    run_.clear();
+    return written;
+  }
+
+ private:
+  static constexpr size_t kRun = 64 * 1024;
+  const ImageFileApi& files_;
+  HexoHandle& target_;
+  std::vector<uint8_t> run_;
+  uint32_t start_ = 0;
+};
+
+}  // namespace
 
 int Run::convert() {
   const std::string& in = invocation_.operands[0];
@@ -26,6 +60,7 @@ int Run::convert() {
     if (!source.open(in, hexo::MODE_READ, invocation_.from)) return fileFailure(in);
     if (!target.open(temporary, hexo::MODE_WRITE, resolvedType(invocation_.to, out))) return fileFailure(out);
     complete = true;
+    RunWriter writer(files, target.handle());
     for (;;) {
       uint32_t address = 0;
       const int32_t byte = files.getB(&source.handle(), &address);
@@ -35,11 +70,12 @@ int Run::convert() {
         if (!complete && !watch_.firstError()) watch_.note(&source.handle(), 5);
         break;
       }
-      if (files.putB(&target.handle(), address, byte) < 0) {
+      if (!writer.put(address, static_cast<uint8_t>(byte))) {
         complete = false;
         break;
       }
     }
+    if (complete && !writer.flush()) complete = false;
     source.close();
     if (target.close() != 0) complete = false;
   }

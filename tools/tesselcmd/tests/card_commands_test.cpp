@@ -219,7 +219,7 @@ class UnloadableManager final : public cardservice::BindableCardManager {
 
 TEST_F(ToolTest, ACardManagerThatCannotBeBoundIsACardError) {
   UnloadableManager unloadable;
-  ToolIo noManager{out, err, false, unloadable, imageFileApi(), {}, {}};
+  ToolIo noManager{out, err, false, unloadable, imageFileApi(), {}, {}, {}};
   const std::vector<std::string> arguments{"list"};
   EXPECT_EQ(run(arguments, noManager), kExitCard);
   EXPECT_EQ(err.str(), "tesselcmd: card error: the card manager cannot be used\n");

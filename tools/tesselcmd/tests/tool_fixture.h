@@ -74,7 +74,7 @@ class ToolTest : public ::testing::Test {
   std::vector<std::filesystem::path> readers;
   zrb::test::ScratchDir files;
   std::ostringstream out, err;
-  ToolIo io{out, err, false, binding, imageFileApi(), {}, {}};
+  ToolIo io{out, err, false, binding, imageFileApi(), {}, {}, {}};
 };
 
 }  // namespace tesselcmd::test
