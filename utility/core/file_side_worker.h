@@ -1,9 +1,9 @@
-// The image file's side of a transfer on a thread of its own. The library
-// gives one byte per call, which costs about as much as the card calls
-// themselves; run one block ahead of the card on this thread, reading the
-// file overlaps the card's writes instead of adding to them. Jobs run one at
-// a time in the order posted, so the file sees its calls in the same order
-// as without the thread, and only one thread at a time touches the handle.
+// The image file's side of a transfer on a thread of its own: reading the
+// file one block ahead of the card's writes, or writing it one block behind
+// the card's reads, overlaps the file's work with the card's instead of
+// adding to it. Jobs run one at a time in the order posted, so the file sees
+// its calls in the same order as without the thread, and only one thread at
+// a time touches the handle.
 #pragma once
 
 #include <condition_variable>
