@@ -95,17 +95,21 @@ int editLimit(HWND dialog, int id) {
   return static_cast<int>(SendDlgItemMessageW(dialog, id, EM_GETLIMITTEXT, 0, 0));
 }
 
-// The control that has the focus on the dialog's own thread.
 // The control with the keyboard focus in the dialog's thread. Without a
 // window manager a new dialog may become active a moment after it is
 // shown, and until then its thread has no focus at all: wait for one.
+// Tests that run beside this one show windows on the same display, and one
+// of them taking the input focus deactivates the dialog. A dialog activated
+// again gives the focus back to the control that had it, so ask for that
+// rather than report a focus the dialog never lost by itself.
 HWND focused(HWND dialog) {
   GUITHREADINFO info{};
-  for (int waited = 0; waited < 2000; waited += 20) {
+  for (int waited = 0; waited < 3000; waited += 20) {
     info = GUITHREADINFO{};
     info.cbSize = sizeof info;
     GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
     if (info.hwndFocus) break;
+    if (waited % 500 == 200) SetForegroundWindow(dialog);
     Sleep(20);
   }
   return info.hwndFocus;
