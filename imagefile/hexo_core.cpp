@@ -5,7 +5,10 @@
 #include "format_ops.h"
 
 #if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
 #include <share.h>
+#include <sys/stat.h>
 #endif
 
 namespace hexo {
@@ -48,11 +51,32 @@ const char* streamMode(FileType type, bool writing) {
 // into the system, which dominate otherwise.
 constexpr size_t kStreamBufferSize = 64 * 1024;
 
-FILE* openShared(const char* path, const char* mode) {
+// A file to write that does not exist yet is created as a new file, not
+// through the runtime's "w" open: under Wine that open truncates the file it
+// has just made, and ext4 treats a truncated file as one rewritten in place,
+// writing all of it out when it is closed (180 MiB of Intel HEX cost 0.1 s
+// in the close). An existing file is still opened with "w" and truncated.
+FILE* createNewFile(const char* path) {
 #if defined(_WIN32)
-  FILE* stream = _fsopen(path, mode, _SH_DENYNO);
+  const int descriptor =
+      _sopen(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYNO, _S_IREAD | _S_IWRITE);
+  if (descriptor < 0) return nullptr;
+  FILE* stream = _fdopen(descriptor, "wb");
+  if (stream == nullptr) _close(descriptor);
+  return stream;
 #else
-  FILE* stream = std::fopen(path, mode);
+  // A new file's open with O_TRUNC truncates nothing here.
+  (void)path;
+  return nullptr;
+#endif
+}
+
+FILE* openShared(const char* path, const char* mode, bool writing) {
+  FILE* stream = writing ? createNewFile(path) : nullptr;
+#if defined(_WIN32)
+  if (stream == nullptr) stream = _fsopen(path, mode, _SH_DENYNO);
+#else
+  if (stream == nullptr) stream = std::fopen(path, mode);
 #endif
   if (stream != nullptr) std::setvbuf(stream, nullptr, _IOFBF, kStreamBufferSize);
   return stream;
@@ -107,7 +131,7 @@ int32_t open(HexoHandle& handle, const char* path, int32_t direction, int32_t ty
   handle.line = 0;
   const bool writing = direction == MODE_WRITE;
   const FileType chosen = resolveType(handle.path, type);
-  FILE* stream = pathFits ? openShared(handle.path, streamMode(chosen, writing)) : nullptr;
+  FILE* stream = pathFits ? openShared(handle.path, streamMode(chosen, writing), writing) : nullptr;
   if (stream == nullptr) return fail(handle, ERR_OPEN);
   finishOpen(handle, stream, chosen, writing);
   return 0;

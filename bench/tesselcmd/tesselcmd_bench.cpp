@@ -5,12 +5,16 @@
 // FN_WRITE over the same card in a bare loop, in calls of 64 KiB (the card
 // window's block), 256 KiB and 1 MiB; the tool runs with each of these as
 // its block and is set beside the bare loop of the same size, so that one
-// run shows what the tool adds and which block it should move.
+// run shows what the tool adds and which block it should move. Each of the
+// tool's passes is also set beside the bare pass run just before it, and a
+// read into a file that drops the bytes tells what the file system adds
+// from what the tool itself does.
 //
 // One program measures both ways a program reaches the readers: on the NT
 // family slothub.dll talks to the access service, installed for the run; on
 // Windows 98 (Wine's per-program version, bench/tesselcmd/run sets it) the
 // device library runs in-process and finds the readers through ZRB2X_VIRTUAL.
+//
 // Every file the tool wrote is written back onto a second card, spoilt
 // before by a bare write, and compared with the first, so that a fast wrong transfer cannot
 // pass; the peak working set is read before the first transfer and after
@@ -19,7 +23,8 @@
 //   tesselcmd_bench [--mib N] [--rounds N]
 //
 // --mib sets the card size (default 64, the largest virtual card), --rounds
-// how often each path is run (the best counts; default 2).
+// how often each path is run (default 3: the best pass is shown, and the
+// middle of the rounds' overheads).
 #include <windows.h>
 
 #include <algorithm>
@@ -66,7 +71,7 @@ enum Socket : uint8_t { kSource, kTarget, kSockets };
 
 struct Options {
   uint32_t mib = 64;
-  int rounds = 2;
+  int rounds = 3;
 };
 
 // The card manager bound for the bench's own calls and let go again before
@@ -131,10 +136,52 @@ class BareCards {
   bool bound_ = false;
 };
 
-// The tool's four transfers with one block size.
-struct ToolFigures {
-  Best readBinary, readHex, writeBinary, writeHex;
+// One of the tool's transfers over the rounds: its best pass, and its time
+// over that of the bare pass run just before it, round by round. The bare
+// loops run more often than any one transfer, so their best alone would be
+// the luckier of more draws; the pairs meet the machine in the same state.
+struct ToolRuns {
+  Best best;
+  std::vector<double> overPaired;
+
+  void add(const std::optional<Pass>& tool, const std::optional<Pass>& bare) {
+    best.add(tool);
+    if (tool && bare) overPaired.push_back(tool->seconds / bare->seconds - 1);
+  }
+  // The middle of the rounds' figures (the mean of the two middle ones).
+  std::optional<double> medianOver() const {
+    if (best.failed || overPaired.empty()) return std::nullopt;
+    std::vector<double> sorted = overPaired;
+    std::sort(sorted.begin(), sorted.end());
+    const size_t middle = sorted.size() / 2;
+    return sorted.size() % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
+  }
 };
+
+// The tool's four transfers with one block size, and a read whose file
+// takes the bytes and drops them.
+struct ToolFigures {
+  ToolRuns readBinary, readHex, writeBinary, writeHex, readDropped;
+  // With the tool's own block only: the Intel HEX read again over the file
+  // the read before left.
+  ToolRuns readHexReplacing;
+};
+
+// The image file library with its puts doing nothing: the file is opened,
+// closed and renamed as always, but stays empty. A read through it is the
+// tool's loop and card calls alone, so that set beside the real reads it
+// tells the file system's share of their time from the tool's own.
+int32_t HEXO_API dropByte(HexoHandle*, uint32_t, int32_t) { return 0; }
+int32_t HEXO_API dropBlock(HexoHandle*, uint32_t, const uint8_t*, uint32_t) { return 0; }
+const ImageFileApi& droppingFileApi() {
+  static const ImageFileApi api = [] {
+    ImageFileApi dropping = imageFileApi();
+    dropping.putB = dropByte;
+    dropping.putBlock = dropBlock;
+    return dropping;
+  }();
+  return api;
+}
 
 struct Figures {
   std::array<Best, kCallSizes.size()> bareRead, bareWrite;
@@ -157,13 +204,14 @@ class Bench {
   // One tesselcmd command line, timed from its call to its return, the
   // binding of the card manager and the file's opening included, as a
   // script waits for them.
-  std::optional<Pass> tool(std::vector<std::string> arguments, uint32_t block = tesselcmd::kToolBlock) {
+  std::optional<Pass> tool(std::vector<std::string> arguments, uint32_t block = tesselcmd::kToolBlock,
+                           const ImageFileApi& files = imageFileApi()) {
     std::ostringstream out, err;
     tesselcmd::ToolIo io{out,
                          err,
                          false,
                          cards_,
-                         imageFileApi(),
+                         files,
                          [](int32_t) { return std::string(); },
                          [](std::string_view text) { return std::string(text); },
                          {},
@@ -202,26 +250,58 @@ class Bench {
   // image files: what the page cache still has to write back decides much of
   // a pass's time). The bare write also spoils the target, so that a write
   // that leaves the card alone is caught.
-  bool roundTrip(const std::string& name, size_t i, Figures& figures, Best& toFile, Best& toCard) {
+  bool roundTrip(const std::string& name, size_t i, Figures& figures, ToolRuns& toFile, ToolRuns& toCard) {
     const std::string file = (folder_ / name).string();
-    if (!barePass(cardservice::FN_READ, kSource, i, figures.bareRead[i])) return false;
-    toFile.add(tool({"read", "1", file}, kCallSizes[i]));
+    // A new file: replacing one costs what the file system asks for it (see
+    // replacingRead), not what the tool does.
     std::error_code error;
-    if (toFile.failed || std::filesystem::file_size(file, error) == 0 || error) return false;
-    if (!barePass(cardservice::FN_WRITE, kTarget, i, figures.bareWrite[i])) return false;
-    toCard.add(tool({"write", "2", file}, kCallSizes[i]));
-    if (toCard.failed) return false;
+    std::filesystem::remove(file, error);
+    std::optional<Pass> bare = barePass(cardservice::FN_READ, kSource, i, figures.bareRead[i]);
+    if (!bare) return false;
+    toFile.add(tool({"read", "1", file}, kCallSizes[i]), bare);
+    if (toFile.best.failed || std::filesystem::file_size(file, error) == 0 || error) return false;
+    bare = barePass(cardservice::FN_WRITE, kTarget, i, figures.bareWrite[i]);
+    if (!bare) return false;
+    toCard.add(tool({"write", "2", file}, kCallSizes[i]), bare);
+    if (toCard.best.failed) return false;
     BareCards cards(cards_);
     return cards.bound() && cards.sameBytes(kSource, kTarget, size_);
   }
 
+  // The source card read by the tool into a file that drops the bytes,
+  // after a bare read like the real ones.
+  bool droppedRead(size_t i, Figures& figures, ToolRuns& toNowhere) {
+    const std::optional<Pass> bare = barePass(cardservice::FN_READ, kSource, i, figures.bareRead[i]);
+    if (!bare) return false;
+    toNowhere.add(tool({"read", "1", (folder_ / "dropped.bin").string()}, kCallSizes[i], droppingFileApi()),
+                  bare);
+    return !toNowhere.best.failed;
+  }
+
+  // The card read again into the Intel HEX file the round trip left, which
+  // the tool replaces only once the new one is whole. Where the file system
+  // writes a file out when it replaces another by renaming (ext4 does, so
+  // that a crash cannot leave an empty file under the old name), that
+  // writing falls into the tool's time.
+  bool replacingRead(size_t i, Figures& figures, ToolRuns& replacing) {
+    const std::filesystem::path file = folder_ / "card.hex";
+    std::error_code error;
+    const uintmax_t before = std::filesystem::file_size(file, error);
+    if (error) return false;
+    const std::optional<Pass> bare = barePass(cardservice::FN_READ, kSource, i, figures.bareRead[i]);
+    if (!bare) return false;
+    replacing.add(tool({"read", "1", file.string()}, kCallSizes[i]), bare);
+    return !replacing.best.failed && std::filesystem::file_size(file, error) == before && !error;
+  }
+
   // One bare pass over a card in calls of size `i`, with the card manager
   // bound for it alone: the tool binds it itself, as another program would.
-  bool barePass(uint32_t code, uint8_t socket, size_t i, Best& best) {
+  std::optional<Pass> barePass(uint32_t code, uint8_t socket, size_t i, Best& best) {
     BareCards cards(cards_);
-    if (!cards.bound()) return false;
-    best.add(cards.pass(code, socket, size_, kCallSizes[i], block_.data()));
-    return !best.failed;
+    if (!cards.bound()) return std::nullopt;
+    const std::optional<Pass> pass = cards.pass(code, socket, size_, kCallSizes[i], block_.data());
+    best.add(pass);
+    return pass;
   }
 
   // The rounds interleave the paths, so that a burst of load elsewhere on
@@ -237,8 +317,11 @@ class Bench {
       figures.intact = !figures.startUp.failed;
       for (size_t i = 0; i < kCallSizes.size() && figures.intact; ++i) {
         ToolFigures& tool = figures.tool[i];
-        figures.intact = roundTrip("card.bin", i, figures, tool.readBinary, tool.writeBinary) &&
-                         roundTrip("card.hex", i, figures, tool.readHex, tool.writeHex);
+        figures.intact =
+            roundTrip("card.bin", i, figures, tool.readBinary, tool.writeBinary) &&
+            roundTrip("card.hex", i, figures, tool.readHex, tool.writeHex) &&
+            droppedRead(i, figures, tool.readDropped) &&
+            (kCallSizes[i] != tesselcmd::kToolBlock || replacingRead(i, figures, tool.readHexReplacing));
       }
     }
     figures.after = zrb::bench::workingSet();
@@ -246,6 +329,7 @@ class Bench {
     std::filesystem::remove(folder_ / "card.bin", ignored);
     std::filesystem::remove(folder_ / "card.hex", ignored);
     std::filesystem::remove(folder_ / "block.bin", ignored);
+    std::filesystem::remove(folder_ / "dropped.bin", ignored);
     return figures;
   }
 
@@ -270,25 +354,27 @@ void bareRow(const char* what, const std::array<Best, kCallSizes.size()>& loops,
   std::printf("\n");
 }
 
-// The tool's speed; its time inside the card manager's data and status
-// calls and outside them (binding, the socket's claim, the file side and
-// the loop); the bare loop's speed in the same direction and call size, and
-// what the tool's time exceeds the bare loop's by, with and without the
-// start-up every command pays once.
-void toolRow(const char* what, const Best& tool, const Best& bare, const Best& startUp, uint32_t size) {
-  std::optional<double> data, status, rest, overhead, overheadAfterStart;
-  if (tool.pass) {
-    data = tool.pass->dataSeconds;
-    status = tool.pass->statusSeconds;
-    rest = tool.pass->seconds - tool.pass->dataSeconds - tool.pass->statusSeconds;
+// The tool's best speed; that pass's time inside the card manager's data
+// and status calls and outside them (binding, the socket's claim, the file
+// side and the loop); the bare loop's best speed in the same direction and
+// call size; the middle of the rounds' overheads over the bare pass just
+// before; and the time outside the calls as a share of the bare loop's,
+// which the card's own ups and downs do not enter.
+void toolRow(const char* what, const ToolRuns& tool, const Best& bare, uint32_t size) {
+  const std::optional<Pass>& best = tool.best.pass;
+  std::optional<double> data, status, rest, paired, own;
+  if (best) {
+    data = best->dataSeconds;
+    status = best->statusSeconds;
+    rest = best->seconds - best->dataSeconds - best->statusSeconds;
   }
-  if (tool.pass && bare.pass) overhead = (tool.pass->seconds / bare.pass->seconds - 1) * 100;
-  if (tool.pass && bare.pass && startUp.pass)
-    overheadAfterStart = ((tool.pass->seconds - startUp.pass->seconds) / bare.pass->seconds - 1) * 100;
+  if (const std::optional<double> median = tool.medianOver()) paired = *median * 100;
+  if (rest && bare.pass) own = *rest / bare.pass->seconds * 100;
   std::printf("  %-28s %9s %7s %7s %7s %9s %9s %9s\n", what,
-              tool.failed ? "failed" : figure(tool.rate(size)).c_str(), figure(data, "%.2f").c_str(),
-              figure(status, "%.2f").c_str(), figure(rest, "%.2f").c_str(), figure(bare.rate(size)).c_str(),
-              figure(overhead, "%+.0f %%").c_str(), figure(overheadAfterStart, "%+.0f %%").c_str());
+              tool.best.failed ? "failed" : figure(tool.best.rate(size)).c_str(),
+              figure(data, "%.2f").c_str(), figure(status, "%.2f").c_str(), figure(rest, "%.2f").c_str(),
+              figure(bare.rate(size)).c_str(), figure(paired, "%+.0f %%").c_str(),
+              figure(own, "%.0f %%").c_str());
 }
 
 bool windows98() {
@@ -306,7 +392,7 @@ int run(const Options& options, const std::filesystem::path& folder, const char*
   Bench bench(cards, folder, size);
   const Figures figures = bench.measure(options.rounds);
 
-  std::printf("%u MiB SRAM card, %s, best of %d rounds\n", options.mib, path, options.rounds);
+  std::printf("%u MiB SRAM card, %s, %d rounds\n", options.mib, path, options.rounds);
   std::printf("  %-28s %9s %9s %9s\n", "bare card manager loop, MB/s", "64 KiB", "256 KiB", "1 MiB");
   bareRow("FN_READ", figures.bareRead, size);
   bareRow("FN_WRITE", figures.bareWrite, size);
@@ -315,17 +401,24 @@ int run(const Options& options, const std::filesystem::path& folder, const char*
     std::snprintf(heading, sizeof heading, "tesselcmd, %u KiB calls%s", kCallSizes[i] / 1024,
                   kCallSizes[i] == tesselcmd::kToolBlock ? " (its own)" : "");
     std::printf("  %-28s %9s %7s %7s %7s %9s %9s %9s\n", heading, "MB/s", "data s", "stat s", "rest s",
-                "bare MB/s", "overhead", "-start");
+                "bare MB/s", "paired", "rest");
     const ToolFigures& tool = figures.tool[i];
-    toolRow("read -> binary file", tool.readBinary, figures.bareRead[i], figures.startUp, size);
-    toolRow("read -> Intel HEX file", tool.readHex, figures.bareRead[i], figures.startUp, size);
-    toolRow("write <- binary file", tool.writeBinary, figures.bareWrite[i], figures.startUp, size);
-    toolRow("write <- Intel HEX file", tool.writeHex, figures.bareWrite[i], figures.startUp, size);
+    toolRow("read -> binary file", tool.readBinary, figures.bareRead[i], size);
+    toolRow("read -> Intel HEX file", tool.readHex, figures.bareRead[i], size);
+    toolRow("write <- binary file", tool.writeBinary, figures.bareWrite[i], size);
+    toolRow("write <- Intel HEX file", tool.writeHex, figures.bareWrite[i], size);
+    toolRow("read -> bytes dropped", tool.readDropped, figures.bareRead[i], size);
+    if (kCallSizes[i] == tesselcmd::kToolBlock)
+      toolRow("read -> HEX, replacing it", tool.readHexReplacing, figures.bareRead[i], size);
   }
   std::printf(
-      "  (data s, stat s: inside the card manager's data and status calls; rest s: binding, the\n"
-      "  socket's claim, the file side and the loop; bare: the loop above in calls of the same\n"
-      "  size; -start: the overhead less the start-up below)\n");
+      "  (MB/s and the seconds: the tool's best round; data s, stat s: inside the card manager's\n"
+      "  data and status calls; rest s: binding, the socket's claim, the file side and the loop;\n"
+      "  bare MB/s: the loop above in calls of the same size; paired: the middle of the rounds'\n"
+      "  times over the bare pass run just before, in the same direction; rest: rest s as a share\n"
+      "  of the bare loop's time; bytes dropped: the image file library's puts do nothing, so\n"
+      "  no file is written; the reads write new files, but for \"replacing it\", which reads\n"
+      "  into the Intel HEX file of the read before)\n");
   std::printf(
       "  start-up: a read of one 64 KiB block took %s ms (binding the card manager, polling the\n"
       "  sockets, the socket's claim, the file opened and closed)\n",

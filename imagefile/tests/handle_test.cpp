@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "hexo_core.h"
 #include "image_file_helpers.h"
@@ -61,6 +62,24 @@ TEST_F(Handle, FailedOpenSetsErrorOneAndKeepsTheRest) {
   EXPECT_EQ(handle.mode, 'w');
   EXPECT_EQ(handle.line, 0);
   EXPECT_EQ(handle.getOp, nullptr);
+}
+
+// A new file and an existing one are opened differently for writing; either
+// way the file holds exactly what was put, and the new one can be written
+// again (it was not made read-only).
+TEST_F(Handle, WritingMakesANewFileAndReplacesAllOfAnOldOne) {
+  const std::vector<hexo::test::Cell> longer = {{0, 1}, {1, 2}, {2, 3}, {3, 4}};
+  ASSERT_EQ(hexo::test::writeImage(dir / "a.bin", hexo::TYPE_BINARY, longer), 0);
+  EXPECT_EQ(hexo::test::readFile(dir / "a.bin"), std::string("\x01\x02\x03\x04"));
+  ASSERT_EQ(hexo::test::writeImage(dir / "a.bin", hexo::TYPE_BINARY, {{0, 9}}), 0);
+  EXPECT_EQ(hexo::test::readFile(dir / "a.bin"), std::string("\x09"));
+
+  hexo::test::writeFile(dir / "b.hex", std::string(4096, 'x'));
+  ASSERT_EQ(hexo::test::writeImage(dir / "b.hex", hexo::TYPE_INTEL_HEX, {{0x10, 0xAB}}), 0);
+  EXPECT_EQ(hexo::test::readLines(dir / "b.hex"), ":01001000AB44\n:00000001FF\n");
+
+  EXPECT_EQ(hexo::open(handle, pathOf("missing/c.bin").c_str(), 'w', -1), -1);
+  EXPECT_EQ(hexo::error(handle), hexo::ERR_OPEN);
 }
 
 // A path longer than the handle's field would run past it; it is refused
