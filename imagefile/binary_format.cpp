@@ -22,6 +22,26 @@ int32_t getBinary(HexoHandle* handle, uint32_t* address) {
   return c;
 }
 
+// What is left of the stream's buffer is copied first, the rest read in one
+// call. A short block is the end of the file or a failed read; the single
+// get after it finds out which, as it would after single gets.
+int32_t getBinaryBlock(HexoHandle* handle, uint32_t* address, uint8_t* bytes, uint32_t count) {
+  if (handle->eof != 0 || handle->error != 0) return -1;
+  FILE* stream = handle->file;
+  const ReadWindow window = readWindow(stream);
+  size_t got = static_cast<size_t>(window.end - window.begin);
+  if (got > count) got = count;
+  if (got > 0) {
+    std::memcpy(bytes, window.begin, got);
+    consume(stream, got);
+  }
+  if (got < count) got += std::fread(bytes + got, 1, count - got, stream);
+  if (got == 0) return getBinary(handle, address);
+  *address = handle->state.binaryRead.nextAddress;
+  handle->state.binaryRead.nextAddress += static_cast<uint32_t>(got);
+  return static_cast<int32_t>(got);
+}
+
 void initWriter(HexoHandle& handle, FileType) {
   handle.state.binaryWrite.firstByte = 1;
   handle.state.binaryWrite.nextAddress = 0;
@@ -70,9 +90,9 @@ int32_t putBinaryBlock(HexoHandle* handle, uint32_t address, const uint8_t* byte
 
 }  // namespace
 
-const FormatOps kBinaryReader = {initReader,   getBinary,      failAccessModePut,
-                                 closeNothing, streamPosition, putEachByte};
-const FormatOps kBinaryWriter = {initWriter,   failAccessModeGet, putBinary,
-                                 closeNothing, streamPosition,    putBinaryBlock};
+const FormatOps kBinaryReader = {initReader,     getBinary,   failAccessModePut, closeNothing,
+                                 streamPosition, putEachByte, getBinaryBlock};
+const FormatOps kBinaryWriter = {initWriter,     failAccessModeGet, putBinary, closeNothing,
+                                 streamPosition, putBinaryBlock,    getOneByte};
 
 }  // namespace hexo

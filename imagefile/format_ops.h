@@ -3,6 +3,8 @@
 // interface picks a row by file type and direction.
 #pragma once
 
+#include <cstring>
+
 #include "hexo_handle.h"
 
 namespace hexo {
@@ -12,6 +14,12 @@ namespace hexo {
 // 0 when every byte was put, else -1.
 using HexoPutBlockOp = int32_t (*)(HexoHandle* handle, uint32_t address, const uint8_t* bytes,
                                    uint32_t count);
+// Gets up to count (at least 1) bytes whose addresses follow one another, as
+// that many calls of the get operation deliver them, and stores the first
+// one's address: the number delivered, or -1 where the get operation would
+// have returned -1 for the first. It stops before a byte whose address does
+// not follow; that byte is the first of the next get.
+using HexoGetBlockOp = int32_t (*)(HexoHandle* handle, uint32_t* address, uint8_t* bytes, uint32_t count);
 
 struct FormatOps {
   void (*init)(HexoHandle& handle, FileType type);
@@ -20,6 +28,7 @@ struct FormatOps {
   HexoCloseOp close;
   HexoLineOp line;
   HexoPutBlockOp putBlock;
+  HexoGetBlockOp getBlock;
 };
 
 const FormatOps& formatOps(FileType type, bool writing);
@@ -33,6 +42,36 @@ int32_t streamPosition(HexoHandle* handle);
 // A block as single puts, for readers (which refuse the first byte) and as the
 // reference the faster writers' block operations must match.
 int32_t putEachByte(HexoHandle* handle, uint32_t address, const uint8_t* bytes, uint32_t count);
+// One byte through the get operation, a run of its own: for writers (which
+// refuse it) and wherever the next byte cannot be looked at without taking it.
+int32_t getOneByte(HexoHandle* handle, uint32_t* address, uint8_t* bytes, uint32_t count);
+
+// The block operation of the record readers. The data left in the current
+// record lies at consecutive addresses and is copied whole; the next record
+// is fetched only while the run may go on, and when its address does not
+// follow, none of its bytes is taken. `Records` gives the reader's view:
+// ready (a record with data left is current, fetched when needed), address
+// (of its next byte), data (its next byte), left (its bytes left), advance.
+template <typename Records>
+int32_t getRecordRuns(HexoHandle* handle, uint32_t* first, uint8_t* bytes, uint32_t count) {
+  uint32_t done = 0;
+  uint32_t next = 0;
+  while (done < count && handle->eof == 0 && handle->error == 0 && Records::ready(*handle)) {
+    const uint32_t at = Records::address(*handle);
+    if (done == 0) {
+      *first = at;
+    } else if (at != next) {
+      break;
+    }
+    uint32_t n = Records::left(*handle);
+    if (n > count - done) n = count - done;
+    std::memcpy(bytes + done, Records::data(*handle), n);
+    Records::advance(*handle, n);
+    done += n;
+    next = at + n;
+  }
+  return done == 0 ? -1 : static_cast<int32_t>(done);
+}
 
 // The block operation of the record writers. Their records hold at most 16
 // bytes and never run across a multiple of 16, so once `put` has placed the

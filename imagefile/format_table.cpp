@@ -38,6 +38,13 @@ int32_t lineField(HexoHandle* handle) { return handle->line; }
 
 int32_t streamPosition(HexoHandle* handle) { return static_cast<int32_t>(std::ftell(handle->file)); }
 
+int32_t getOneByte(HexoHandle* handle, uint32_t* address, uint8_t* bytes, uint32_t) {
+  const int32_t byte = handle->getOp(handle, address);
+  if (byte < 0) return -1;
+  bytes[0] = static_cast<uint8_t>(byte);
+  return 1;
+}
+
 int32_t putEachByte(HexoHandle* handle, uint32_t address, const uint8_t* bytes, uint32_t count) {
   for (uint32_t i = 0; i < count; ++i)
     if (handle->putOp(handle, address + i, bytes[i]) < 0) return -1;

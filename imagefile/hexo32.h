@@ -33,4 +33,11 @@ uint32_t HEXO_API GetHexo32DllVersion();
 // was put, else -1 (HexoGetError tells why). Exported last, so the ordinals
 // of the calls above stay as they were.
 int32_t HEXO_API HexoPutBlock(HexoHandle* handle, uint32_t address, const uint8_t* bytes, uint32_t count);
+// Gets up to count bytes whose addresses follow one another, as that many
+// HexoGetB calls would deliver them, and stores the first one's address:
+// how many were delivered, or -1 where HexoGetB would have returned -1 for
+// the first. It stops before a byte whose address does not follow the one
+// before; that byte is the first the next get delivers. Exported after
+// HexoPutBlock.
+int32_t HEXO_API HexoGetBlock(HexoHandle* handle, uint32_t* address, uint8_t* bytes, uint32_t count);
 }

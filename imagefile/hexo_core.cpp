@@ -159,6 +159,21 @@ int32_t putBlock(HexoHandle& handle, uint32_t address, const uint8_t* bytes, uin
   return putEachByte(&handle, address, bytes, count);
 }
 
+int32_t getBlock(HexoHandle& handle, uint32_t* address, uint8_t* bytes, uint32_t count) {
+  if (!isOpen(handle)) return -1;
+  if (count == 0) return 0;
+  if (bytes == nullptr) return -1;
+  uint32_t ignored;
+  uint32_t* first = address != nullptr ? address : &ignored;
+  // As for putBlock: only the operations open() chose are trusted with the
+  // handle's state.
+  if (isValidType(handle.type)) {
+    const FormatOps& ops = formatOps(static_cast<FileType>(handle.type), handle.mode == MODE_WRITE);
+    if (ops.get == handle.getOp) return ops.getBlock(&handle, first, bytes, count);
+  }
+  return getOneByte(&handle, first, bytes, count);
+}
+
 int32_t isEof(const HexoHandle& handle) { return handle.eof != 0 ? 1 : 0; }
 
 int32_t close(HexoHandle& handle) {

@@ -44,6 +44,14 @@ inline int32_t putByte(HexoHandle& handle, uint32_t address, int32_t byte) {
 // instead of one per byte, and the formats copy the block in bulk.
 int32_t putBlock(HexoHandle& handle, uint32_t address, const uint8_t* bytes, uint32_t count);
 
+// Gets up to count bytes whose addresses follow one another, as that many
+// getByte calls would deliver them, and stores the first one's address
+// (unless `address` is null): how many were delivered, or -1 where getByte
+// would have returned -1 for the first (0 for a count of 0). It stops before
+// a byte whose address does not follow the one before; that byte is the
+// first the next get delivers. The readers copy whole records or buffers.
+int32_t getBlock(HexoHandle& handle, uint32_t* address, uint8_t* bytes, uint32_t count);
+
 int32_t isEof(const HexoHandle& handle);
 int32_t close(HexoHandle& handle);
 int32_t error(const HexoHandle& handle);

@@ -27,6 +27,7 @@ struct ImageFileApi {
   int32_t(HEXO_API* getPos)(HexoHandle* handle);
   int32_t(HEXO_API* getType)(HexoHandle* handle);
   int32_t(HEXO_API* putBlock)(HexoHandle* handle, uint32_t address, const uint8_t* bytes, uint32_t count);
+  int32_t(HEXO_API* getBlock)(HexoHandle* handle, uint32_t* address, uint8_t* bytes, uint32_t count);
 };
 
 // The interface of this build.

@@ -22,6 +22,9 @@ const ImageFileApi& imageFileApi() {
       [](HexoHandle* h, uint32_t address, const uint8_t* bytes, uint32_t count) {
         return hexo::putBlock(*h, address, bytes, count);
       },
+      [](HexoHandle* h, uint32_t* address, uint8_t* bytes, uint32_t count) {
+        return hexo::getBlock(*h, address, bytes, count);
+      },
   };
   return api;
 }

@@ -105,9 +105,31 @@ int32_t getHex(HexoHandle* handle, uint32_t* address) {
   return byteAt(state, kData + state.dataIndex++);
 }
 
+// The reader's view for getRecordRuns.
+struct HexRecords {
+  static bool ready(HexoHandle& handle) {
+    HexoHexReadState& state = handle.state.hexRead;
+    if (state.dataIndex < byteAt(state, kCount)) return true;
+    if (!fetchDataRecord(handle)) return false;
+    state.dataIndex = 0;
+    return true;
+  }
+  static uint32_t address(const HexoHandle& handle) {
+    const HexoHexReadState& state = handle.state.hexRead;
+    return state.linearBase + state.segmentBase + state.offset + state.dataIndex;
+  }
+  static const char* data(const HexoHandle& handle) {
+    return handle.state.hexRead.line + kData + handle.state.hexRead.dataIndex;
+  }
+  static uint32_t left(const HexoHandle& handle) {
+    return byteAt(handle.state.hexRead, kCount) - handle.state.hexRead.dataIndex;
+  }
+  static void advance(HexoHandle& handle, uint32_t count) { handle.state.hexRead.dataIndex += count; }
+};
+
 }  // namespace
 
-const FormatOps kIntelHexReader = {initReader,   getHex,    failAccessModePut,
-                                   closeNothing, lineField, putEachByte};
+const FormatOps kIntelHexReader = {initReader, getHex,      failAccessModePut,        closeNothing,
+                                   lineField,  putEachByte, getRecordRuns<HexRecords>};
 
 }  // namespace hexo

@@ -180,6 +180,7 @@ int32_t putHexBlock(HexoHandle* handle, uint32_t address, const uint8_t* bytes, 
 
 }  // namespace
 
-const FormatOps kIntelHexWriter = {initWriter, failAccessModeGet, putHex, closeHex, lineField, putHexBlock};
+const FormatOps kIntelHexWriter = {initWriter, failAccessModeGet, putHex,    closeHex,
+                                   lineField,  putHexBlock,       getOneByte};
 
 }  // namespace hexo

@@ -100,9 +100,33 @@ int32_t getSrecord(HexoHandle* handle, uint32_t* address) {
   return byteAt(state, 1 + state.addressLength + state.dataIndex++);
 }
 
+// The reader's view for getRecordRuns.
+struct SrecRecords {
+  static bool ready(HexoHandle& handle) {
+    HexoSrecReadState& state = handle.state.srecRead;
+    if (hasByteLeft(state)) return true;
+    if (!fetchDataRecord(handle)) return false;
+    state.dataIndex = 0;
+    return true;
+  }
+  static uint32_t address(const HexoHandle& handle) { return handle.state.srecRead.currentAddress; }
+  static const char* data(const HexoHandle& handle) {
+    const HexoSrecReadState& state = handle.state.srecRead;
+    return state.line + 1 + state.addressLength + state.dataIndex;
+  }
+  static uint32_t left(const HexoHandle& handle) {
+    const HexoSrecReadState& state = handle.state.srecRead;
+    return byteAt(state, 0) - (state.dataIndex + state.addressLength + 1);
+  }
+  static void advance(HexoHandle& handle, uint32_t count) {
+    handle.state.srecRead.currentAddress += count;
+    handle.state.srecRead.dataIndex += count;
+  }
+};
+
 }  // namespace
 
-const FormatOps kSrecordReader = {initReader,   getSrecord, failAccessModePut,
-                                  closeNothing, lineField,  putEachByte};
+const FormatOps kSrecordReader = {initReader, getSrecord,  failAccessModePut,         closeNothing,
+                                  lineField,  putEachByte, getRecordRuns<SrecRecords>};
 
 }  // namespace hexo

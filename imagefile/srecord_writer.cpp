@@ -101,7 +101,7 @@ int32_t putSrecordBlock(HexoHandle* handle, uint32_t address, const uint8_t* byt
 
 }  // namespace
 
-const FormatOps kSrecordWriter = {initWriter,   failAccessModeGet, putSrecord,
-                                  closeSrecord, lineField,         putSrecordBlock};
+const FormatOps kSrecordWriter = {initWriter, failAccessModeGet, putSrecord, closeSrecord,
+                                  lineField,  putSrecordBlock,   getOneByte};
 
 }  // namespace hexo

@@ -24,6 +24,10 @@ int32_t __stdcall HexoPutBlock(HexoHandle* handle, uint32_t address, const uint8
   return hexo::putBlock(*handle, address, bytes, count);
 }
 
+int32_t __stdcall HexoGetBlock(HexoHandle* handle, uint32_t* address, uint8_t* bytes, uint32_t count) {
+  return hexo::getBlock(*handle, address, bytes, count);
+}
+
 int32_t __stdcall HexoIsEof(HexoHandle* handle) { return hexo::isEof(*handle); }
 
 int32_t __stdcall HexoClose(HexoHandle* handle) { return hexo::close(*handle); }

@@ -40,8 +40,8 @@ int32_t HEXO_API openUtf8(HexoHandle* handle, const char* path, int32_t directio
 }  // namespace
 
 const ImageFileApi& imageFileApi() {
-  static const ImageFileApi api{"hexo32.dll", &openUtf8,     &HexoGetB,    &HexoPutB,      &HexoIsEof,
-                                &HexoClose,   &HexoGetError, &HexoGetLen,  &HexoGetLineNo, &HexoGetPath,
-                                &HexoGetPos,  &HexoGetType,  &HexoPutBlock};
+  static const ImageFileApi api{"hexo32.dll", &openUtf8,     &HexoGetB,     &HexoPutB,      &HexoIsEof,
+                                &HexoClose,   &HexoGetError, &HexoGetLen,   &HexoGetLineNo, &HexoGetPath,
+                                &HexoGetPos,  &HexoGetType,  &HexoPutBlock, &HexoGetBlock};
   return api;
 }

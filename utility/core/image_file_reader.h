@@ -1,10 +1,12 @@
 // Gathers runs of consecutive addresses from an image file opened for
 // reading. A file holds bytes paired with addresses that may jump anywhere;
-// the card is written and compared in runs, so a byte that does not follow
-// its run is kept back to begin the next one.
+// the card is written and compared in runs. The library hands over runs of
+// its own, which may be cut short by the caller's count: one that does not
+// follow the run being gathered is kept back to begin the next.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "hexo_handle.h"
 
@@ -30,8 +32,10 @@ class ImageFileReader {
   const ImageFileApi& files_;
   HexoHandle& handle_;
   uint32_t nextAddress_ = 0;
-  uint8_t heldByte_ = 0;
-  bool held_ = false;
+  // Bytes kept back: held_[heldStart_...] at heldAddress_ onwards.
+  std::vector<uint8_t> held_;
+  size_t heldStart_ = 0;
+  uint32_t heldAddress_ = 0;
 };
 
 }  // namespace tessel

@@ -37,6 +37,7 @@ const Export kExports[] = {
     {"HexoGetType", "_HexoGetType@4"},
     {"GetHexo32DllVersion", "_GetHexo32DllVersion@0"},
     {"HexoPutBlock", "_HexoPutBlock@16"},
+    {"HexoGetBlock", "_HexoGetBlock@16"},
 };
 
 const char* const kUtf8Texts[] = {
@@ -74,6 +75,7 @@ struct Hexo32 {
   int32_t(__stdcall* getType)(HexoHandle*);
   uint32_t(__stdcall* version)();
   int32_t(__stdcall* putBlock)(HexoHandle*, uint32_t, const uint8_t*, uint32_t);
+  int32_t(__stdcall* getBlock)(HexoHandle*, uint32_t*, uint8_t*, uint32_t);
 };
 
 class Hexo32Dll : public ::testing::TestWithParam<bool> {
@@ -105,6 +107,7 @@ class Hexo32Dll : public ::testing::TestWithParam<bool> {
     bind(api.getType, kExports[11], decorated);
     bind(api.version, kExports[12], decorated);
     bind(api.putBlock, kExports[13], decorated);
+    bind(api.getBlock, kExports[14], decorated);
     return api;
   }
 
@@ -174,6 +177,17 @@ TEST_P(Hexo32Dll, ABlockGoesOutAsTheSameRecordsAsItsBytes) {
   ASSERT_EQ(api.open(&handle, path.c_str(), 'r', -1), 0);
   EXPECT_EQ(api.putBlock(&handle, 0, bytes, 3), -1);
   EXPECT_EQ(api.getError(&handle), 2);
+  EXPECT_EQ(api.close(&handle), 0);
+
+  // Read back as one run over both records.
+  ASSERT_EQ(api.open(&handle, path.c_str(), 'r', -1), 0);
+  uint8_t read[8] = {};
+  uint32_t address = 0;
+  EXPECT_EQ(api.getBlock(&handle, &address, read, sizeof read), 3);
+  EXPECT_EQ(address, 0x1234Eu);
+  EXPECT_EQ(std::memcmp(read, bytes, 3), 0);
+  EXPECT_EQ(api.getBlock(&handle, &address, read, sizeof read), -1);
+  EXPECT_EQ(api.isEof(&handle), 1);
   EXPECT_EQ(api.close(&handle), 0);
 }
 

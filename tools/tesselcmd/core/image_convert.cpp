@@ -15,35 +15,9 @@ using namespace tessel;
 
 namespace {
 
-// Bytes at consecutive addresses, gathered so that the target gets them as
-// blocks: the same file as byte-by-byte puts, in far fewer calls.
-class RunWriter {
- public:
-  RunWriter(const ImageFileApi& files, HexoHandle& target) : files_(files), target_(target) {
-    run_.reserve(kRun);
-  }
-
-  bool put(uint32_t address, uint8_t byte) {
-    if (!run_.empty() && (address != start_ + run_.size() || run_.size() == kRun) && !flush()) return false;
-    if (run_.empty()) start_ = address;
-    run_.push_back(byte);
-    return true;
-  }
-
-  bool flush() {
-    const bool written = run_.empty() || files_.putBlock(&target_, start_, run_.data(),
-                                                         static_cast<uint32_t>(run_.size())) == 0;
-    run_.clear();
-    return written;
-  }
-
- private:
-  static constexpr size_t kRun = 64 * 1024;
-  const ImageFileApi& files_;
-  HexoHandle& target_;
-  std::vector<uint8_t> run_;
-  uint32_t start_ = 0;
-};
+// The source's runs go to the target as they come: a block put leaves the
+// same file as its bytes put one by one.
+constexpr uint32_t kRun = 64 * 1024;
 
 }  // namespace
 
@@ -60,22 +34,21 @@ int Run::convert() {
     if (!source.open(in, hexo::MODE_READ, invocation_.from)) return fileFailure(in);
     if (!target.open(temporary, hexo::MODE_WRITE, resolvedType(invocation_.to, out))) return fileFailure(out);
     complete = true;
-    RunWriter writer(files, target.handle());
+    std::vector<uint8_t> run(kRun);
     for (;;) {
       uint32_t address = 0;
-      const int32_t byte = files.getB(&source.handle(), &address);
-      if (byte < 0) {
+      const int32_t got = files.getBlock(&source.handle(), &address, run.data(), kRun);
+      if (got <= 0) {
         // The data ends cleanly only at the end of a complete file.
         complete = files.isEof(&source.handle()) != 0 && files.getError(&source.handle()) == 0;
         if (!complete && !watch_.firstError()) watch_.note(&source.handle(), 5);
         break;
       }
-      if (!writer.put(address, static_cast<uint8_t>(byte))) {
+      if (files.putBlock(&target.handle(), address, run.data(), static_cast<uint32_t>(got)) != 0) {
         complete = false;
         break;
       }
     }
-    if (complete && !writer.flush()) complete = false;
     source.close();
     if (target.close() != 0) complete = false;
   }
