@@ -2,7 +2,9 @@
 // interface in every file type and prints the throughput beside srec_cat doing
 // the same conversion (binary image to the type, and the written file back to
 // binary) in the same run. The image is also written in 256 KiB blocks
-// (putBlock, as a card is read into a file), which must give the same file.
+// (putBlock, as a card is read into a file), which must give the same file,
+// and read back in blocks of up to 256 KiB (getBlock, as a card is written
+// from a file), which must give the same bytes at the same addresses.
 //
 //   hexo_bench [--mib N] [--dir FOLDER] [--only TYPE] [--reference-out FILE] [--reference-in FILE]
 //
@@ -44,6 +46,7 @@ struct Figures {
   double writeMBps = 0;
   double readMBps = 0;
   double blockWriteMBps = 0;
+  double blockReadMBps = 0;
 };
 
 constexpr uint32_t kBlock = 256 * 1024;
@@ -120,7 +123,8 @@ bool sameFiles(const std::string& a, const std::string& b) {
 }
 
 // The image written in blocks, as often as measure() wrote it; the last file
-// must equal what the byte-by-byte writing left at `bytePath`.
+// must equal what the byte-by-byte writing left at `bytePath`. Then that file
+// read in blocks as often, each time the whole image at its addresses.
 bool measureBlocks(const ImageFileApi& api, const Format& format, const std::vector<uint8_t>& image,
                    int passes, const std::string& path, const std::string& bytePath, Figures& figures) {
   HexoHandle handle;
@@ -146,6 +150,28 @@ bool measureBlocks(const ImageFileApi& api, const Format& format, const std::vec
     return false;
   }
   figures.blockWriteMBps = megabytesPerSecond(static_cast<uint64_t>(image.size()) * passes, writeTime);
+
+  double readTime = 0;
+  std::vector<uint8_t> block(kBlock);
+  for (int pass = 0; pass < passes; ++pass) {
+    const auto start = Clock::now();
+    if (api.open(&handle, path.c_str(), 'r', format.type) != 0) return false;
+    uint32_t expected = 0;
+    bool same = true;
+    uint32_t address = 0;
+    for (int32_t got; (got = api.getBlock(&handle, &address, block.data(), kBlock)) > 0; expected += got)
+      same = same && address == expected && static_cast<uint32_t>(got) <= count - expected &&
+             std::memcmp(block.data(), image.data() + expected, static_cast<size_t>(got)) == 0;
+    const int32_t error = api.getError(&handle);
+    api.close(&handle);
+    readTime += seconds(start);
+    if (!same || expected != count || error != 0) {
+      std::fprintf(stderr, "%s: read back in blocks differs (error %d, %u of %u bytes)\n", format.name, error,
+                   expected, count);
+      return false;
+    }
+  }
+  figures.blockReadMBps = megabytesPerSecond(static_cast<uint64_t>(image.size()) * passes, readTime);
   return true;
 }
 
@@ -207,8 +233,8 @@ int main(int argc, char** argv) {
 
   std::printf("%s, %llu MiB random image, MB/s = 10^6 image bytes per second\n", api.name,
               static_cast<unsigned long long>(mib));
-  std::printf("%-7s %10s %10s %14s %14s %8s %8s %10s\n", "type", "write", "read", "srec_cat wr",
-              "srec_cat rd", "write x", "read x", "block wr");
+  std::printf("%-7s %10s %10s %14s %14s %8s %8s %10s %10s\n", "type", "write", "read", "srec_cat wr",
+              "srec_cat rd", "write x", "read x", "block wr", "block rd");
   int failures = 0;
   for (const Format& format : kFormats) {
     if (!only.empty() && only != format.name) continue;
@@ -239,10 +265,10 @@ int main(int argc, char** argv) {
     std::filesystem::remove(ours);
     std::filesystem::remove(ours + ".blk");
     const auto ratio = [](double ours, double theirs) { return theirs > 0 ? ours / theirs : 0; };
-    std::printf("%-7s %10.1f %10.1f %14.1f %14.1f %8.1f %8.1f %10.1f\n", format.name, figures.writeMBps,
-                figures.readMBps, srecCat.writeMBps, srecCat.readMBps,
+    std::printf("%-7s %10.1f %10.1f %14.1f %14.1f %8.1f %8.1f %10.1f %10.1f\n", format.name,
+                figures.writeMBps, figures.readMBps, srecCat.writeMBps, srecCat.readMBps,
                 ratio(figures.writeMBps, srecCat.writeMBps), ratio(figures.readMBps, srecCat.readMBps),
-                figures.blockWriteMBps);
+                figures.blockWriteMBps, figures.blockReadMBps);
     std::fflush(stdout);
   }
   std::filesystem::remove_all(folder);

@@ -162,6 +162,9 @@ struct ToolRuns {
 // takes the bytes and drops them.
 struct ToolFigures {
   ToolRuns readBinary, readHex, writeBinary, writeHex, readDropped;
+  // A bare read set beside the bare read just before it: how far two passes
+  // of the same loop differ on this machine, the floor under "paired".
+  ToolRuns bareAgain;
   // With the tool's own block only: the Intel HEX read again over the file
   // the read before left.
   ToolRuns readHexReplacing;
@@ -278,6 +281,14 @@ class Bench {
     return !toNowhere.best.failed;
   }
 
+  bool bareTwice(size_t i, Figures& figures, ToolRuns& again) {
+    const std::optional<Pass> first = barePass(cardservice::FN_READ, kSource, i, figures.bareRead[i]);
+    if (!first) return false;
+    const std::optional<Pass> second = barePass(cardservice::FN_READ, kSource, i, figures.bareRead[i]);
+    again.add(second, first);
+    return !again.best.failed;
+  }
+
   // The card read again into the Intel HEX file the round trip left, which
   // the tool replaces only once the new one is whole. Where the file system
   // writes a file out when it replaces another by renaming (ext4 does, so
@@ -320,7 +331,7 @@ class Bench {
         figures.intact =
             roundTrip("card.bin", i, figures, tool.readBinary, tool.writeBinary) &&
             roundTrip("card.hex", i, figures, tool.readHex, tool.writeHex) &&
-            droppedRead(i, figures, tool.readDropped) &&
+            droppedRead(i, figures, tool.readDropped) && bareTwice(i, figures, tool.bareAgain) &&
             (kCallSizes[i] != tesselcmd::kToolBlock || replacingRead(i, figures, tool.readHexReplacing));
       }
     }
@@ -408,6 +419,7 @@ int run(const Options& options, const std::filesystem::path& folder, const char*
     toolRow("write <- binary file", tool.writeBinary, figures.bareWrite[i], size);
     toolRow("write <- Intel HEX file", tool.writeHex, figures.bareWrite[i], size);
     toolRow("read -> bytes dropped", tool.readDropped, figures.bareRead[i], size);
+    toolRow("bare read after bare read", tool.bareAgain, figures.bareRead[i], size);
     if (kCallSizes[i] == tesselcmd::kToolBlock)
       toolRow("read -> HEX, replacing it", tool.readHexReplacing, figures.bareRead[i], size);
   }
@@ -418,7 +430,8 @@ int run(const Options& options, const std::filesystem::path& folder, const char*
       "  times over the bare pass run just before, in the same direction; rest: rest s as a share\n"
       "  of the bare loop's time; bytes dropped: the image file library's puts do nothing, so\n"
       "  no file is written; the reads write new files, but for \"replacing it\", which reads\n"
-      "  into the Intel HEX file of the read before)\n");
+      "  into the Intel HEX file of the read before; bare read after bare read: the spread of\n"
+      "  two passes of the same loop, under which \"paired\" cannot tell anything apart)\n");
   std::printf(
       "  start-up: a read of one 64 KiB block took %s ms (binding the card manager, polling the\n"
       "  sockets, the socket's claim, the file opened and closed)\n",
