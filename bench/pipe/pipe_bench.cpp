@@ -54,7 +54,8 @@ std::vector<uint8_t> pattern(uint8_t seed) {
 
 Row measure(const std::string& path, uint8_t seed, const std::function<uint32_t(uint32_t, uint8_t*)>& write,
             const std::function<uint32_t(uint32_t, uint8_t*)>& read) {
-  Row row{path};
+  Row row;
+  row.path = path;
   std::vector<uint8_t> data = pattern(seed), back(kCardSize, 0);
   row.write = pass(write, data);
   row.read = pass(read, back);

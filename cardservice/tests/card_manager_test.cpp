@@ -304,7 +304,9 @@ TEST_F(CardManagerTest, ManagerInfoNeverWritesPastTheCallersLength) {
     EXPECT_EQ(manager.veskcm(FN_INFO, 0, 0, 0, length, bytes), CS_OK);
     const uint32_t whole = length - length % 4;
     for (uint32_t i = whole; i < sizeof bytes; ++i) ASSERT_EQ(bytes[i], 0xEE) << "length " << length;
-    if (whole >= 24) EXPECT_EQ(bytes[20], 2) << "length " << length;
+    if (whole >= 24) {
+      EXPECT_EQ(bytes[20], 2) << "length " << length;
+    }
   }
   std::memset(bytes, 0xEE, sizeof bytes);
   manager.veskcm(FN_INFO, 0, 0, 0, sizeof bytes, bytes);
