@@ -1,5 +1,6 @@
 #include "hexo_core.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "format_ops.h"
@@ -163,6 +164,8 @@ int32_t getBlock(HexoHandle& handle, uint32_t* address, uint8_t* bytes, uint32_t
   if (!isOpen(handle)) return -1;
   if (count == 0) return 0;
   if (bytes == nullptr) return -1;
+  // The count delivered must fit the result.
+  if (count > static_cast<uint32_t>(INT32_MAX)) count = INT32_MAX;
   uint32_t ignored;
   uint32_t* first = address != nullptr ? address : &ignored;
   // As for putBlock: only the operations open() chose are trusted with the
